@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include "runtime/KeyCommands.h"
+
+namespace runtime {
+namespace {
+
+BYTE VirtualKeyOf(const KeyArgument& key) {
+    if (!key.isText) return static_cast<BYTE>(key.code & 0xFF);
+    const char character = key.text ? key.text[0] : '\0';
+    // The shift state in the high byte is dropped: a character never brings Shift, Ctrl or Alt
+    // with it, so "a" and "A" both give the A key. A character the layout lacks gives 0xFF.
+    const SHORT scan = VkKeyScanExA(character, GetKeyboardLayout(0));
+    return static_cast<BYTE>(scan & 0xFF);
+}
+
+} // namespace
+
+void SimulateKeys(KeyArgument key1, KeyArgument key2, KeyArgument key3) {
+    const BYTE codes[3] = {VirtualKeyOf(key1), VirtualKeyOf(key2), VirtualKeyOf(key3)};
+    for (int i = 0; i < 3; ++i) {
+        if (i == 0 || codes[i] != 0) keybd_event(codes[i], 0, 0, 0);
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (i == 0 || codes[i] != 0) keybd_event(codes[i], 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
+} // namespace runtime
