@@ -1,0 +1,126 @@
+// The autostart option: the check box on the main window mirrors one string value under the
+// per-machine Run key, which holds the executable's full path while autostart is on.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "app/ProgramHandlers.h"
+#include "runtime/LocationCommands.h"
+#include "runtime/MessageBoxCommands.h"
+#include "runtime/RegistryCommands.h"
+#include "runtime/Runtime.h"
+
+namespace program {
+
+runtime::Text JoinTexts(std::int32_t count, const char* const* texts);
+
+namespace {
+
+constexpr std::int32_t kAutostartRoot = 4; // HKEY_LOCAL_MACHINE
+constexpr char kAutostartPath[] = "software\\microsoft\\windows\\CurrentVersion\\Run\\我的启动项";
+
+constexpr char kEnabledNotice[] = "选中开机启动项! 开机将启动!重启计算机即可";
+constexpr char kDisabledNotice[] = "关闭开机启动项!重启计算机即可";
+constexpr char kEnableDeniedNotice[] = "无法写入开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。";
+constexpr char kEnableFailedNotice[] = "无法写入开机启动项：注册表操作失败（错误代码 %lu）。";
+constexpr char kDisableDeniedNotice[] = "无法删除开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。";
+constexpr char kDisableFailedNotice[] = "无法删除开机启动项：注册表操作失败（错误代码 %lu）。";
+
+class OwnedText {
+public:
+    explicit OwnedText(runtime::Text owned) : text(owned) {}
+    ~OwnedText() { runtime::ReleaseMemory(text); }
+    OwnedText(const OwnedText&) = delete;
+    OwnedText& operator=(const OwnedText&) = delete;
+
+    const char* Get() const { return text != nullptr ? text : ""; }
+
+private:
+    runtime::Text text;
+};
+
+void ShowNotice(const char* message) { runtime::ShowMessageBox(message, 0); }
+
+void ShowFailure(const char* deniedNotice, const char* failedFormat, std::uint32_t error) {
+    if (error == runtime::kRegistryErrorAccessDenied) {
+        ShowNotice(deniedNotice);
+        return;
+    }
+    char message[160];
+    std::snprintf(message, sizeof(message), failedFormat, static_cast<unsigned long>(error));
+    ShowNotice(message);
+}
+
+bool AutostartEntryExists() { return runtime::RegistryValueExists(kAutostartRoot, kAutostartPath); }
+
+// The box shows what the registry holds, not what the user asked for, once the change failed.
+void ShowRegistryStateInCheckBox() { runtime::SetChecked(kMainWindowId, kAutostartCheckBoxId, AutostartEntryExists()); }
+
+bool WriteAutostartEntry(std::uint32_t* error) {
+    const OwnedText runDirectory(runtime::GetRunDirectory());
+    const OwnedText executableName(runtime::GetExecutableName());
+    const char* const parts[] = {runDirectory.Get(), "\\", executableName.Get()};
+    const OwnedText command(JoinTexts(3, parts));
+    return runtime::WriteRegistryValue(kAutostartRoot, kAutostartPath, runtime::TextValue(command.Get()), error);
+}
+
+void EnableAutostart() {
+    std::uint32_t error = 0;
+    if (WriteAutostartEntry(&error)) {
+        ShowNotice(kEnabledNotice);
+        return;
+    }
+    ShowRegistryStateInCheckBox();
+    ShowFailure(kEnableDeniedNotice, kEnableFailedNotice, error);
+}
+
+void DisableAutostart() {
+    std::uint32_t error = 0;
+    runtime::DeleteRegistryItem(kAutostartRoot, kAutostartPath, &error);
+    // What the user asked for is that no entry remains: an entry that was already missing (the
+    // deletion then fails for want of anything to delete) satisfies that as well as a deleted one.
+    // A Run key that cannot be read proves nothing, so only "not found" counts as gone.
+    std::uint32_t lookupError = 0;
+    if (!runtime::RegistryValueExists(kAutostartRoot, kAutostartPath, &lookupError) &&
+        lookupError == runtime::kRegistryErrorFileNotFound) {
+        ShowNotice(kDisabledNotice);
+        return;
+    }
+    ShowRegistryStateInCheckBox();
+    ShowFailure(kDisableDeniedNotice, kDisableFailedNotice, error);
+}
+
+} // namespace
+
+runtime::Text JoinTexts(std::int32_t count, const char* const* texts) {
+    // Saturating: a total beyond what a block can hold asks for more than any 32-bit process can
+    // get, which ends in the allocation failure report rather than in a short block.
+    std::uint64_t total = 1;
+    for (std::int32_t index = 0; index < count; ++index) {
+        if (texts[index] != nullptr) total += std::strlen(texts[index]);
+    }
+    const auto size = static_cast<std::int32_t>(total > INT32_MAX ? INT32_MAX : total);
+    auto* joined = static_cast<runtime::Text>(runtime::AllocateMemory(size));
+    char* end = joined;
+    for (std::int32_t index = 0; index < count; ++index) {
+        if (texts[index] == nullptr) continue;
+        const std::size_t length = std::strlen(texts[index]);
+        std::memcpy(end, texts[index], length);
+        end += length;
+    }
+    *end = '\0';
+    return joined;
+}
+
+void AutostartStep() { ShowRegistryStateInCheckBox(); }
+
+void ToggleAutostart() {
+    // The automatic check box has already changed its tick: what it shows now is the request.
+    if (runtime::GetChecked(kMainWindowId, kAutostartCheckBoxId)) {
+        EnableAutostart();
+    } else {
+        DisableAutostart();
+    }
+}
+
+} // namespace program

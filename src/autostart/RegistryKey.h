@@ -1,0 +1,43 @@
+// Owns an open registry key and closes it when it goes out of scope.
+#pragma once
+
+#include <windows.h>
+
+namespace runtime {
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() { Close(); }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Returns the Win32 error code; the key is open exactly when it is ERROR_SUCCESS.
+    LONG Open(HKEY root, const char* keyPath, REGSAM access) {
+        Close();
+        return RegOpenKeyExA(root, keyPath, 0, access, &key);
+    }
+    // Opens the key, creating every missing key along the path.
+    LONG Create(HKEY root, const char* keyPath) {
+        Close();
+        return RegCreateKeyA(root, keyPath, &key);
+    }
+
+    HKEY Get() const { return key; }
+
+private:
+    void Close() {
+        // RegCreateKeyA hands back the root itself for an empty path; predefined keys stay open.
+        if (key != nullptr && !IsPredefined(key)) RegCloseKey(key);
+        key = nullptr;
+    }
+    static bool IsPredefined(HKEY candidate) {
+        const auto value = reinterpret_cast<ULONG_PTR>(candidate);
+        return value >= reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT) &&
+               value <= reinterpret_cast<ULONG_PTR>(HKEY_CURRENT_USER_LOCAL_SETTINGS);
+    }
+
+    HKEY key = nullptr;
+};
+
+} // namespace runtime
