@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 namespace runtime {
 
@@ -64,7 +65,7 @@ inline constexpr std::int32_t kRunDirectory = 3;   // -> const char* (kept by th
 inline constexpr std::int32_t kExecutableName = 4; // -> const char*
 inline constexpr std::int32_t kAllocate = 5;       // a = byte count -> block (never null)
 inline constexpr std::int32_t kRelease = 6;        // a = block
-inline constexpr std::int32_t kToNumber = 7;       // a = const ValueArgument* -> const double* or fatal
+inline constexpr std::int32_t kToNumber = 7;       // a = argument type, b = its address -> int32 or fatal
 inline constexpr std::int32_t kFireEvent = 8;      // a = EventRequest* -> handler ran
 inline constexpr std::int32_t kFatalError = 9;     // a = message, b = window id, c = element id
 inline constexpr std::int32_t kHiddenOwner = 10;   // -> HWND of the runtime's hidden owner window
@@ -83,6 +84,7 @@ struct CommandLibrary {
 };
 
 struct ProgramDescription {
+    int (*startRoutine)();       // the program's start routine, called by the framework
     const void* codeBase;        // start of the routine table
     std::uint32_t routineTableSize; // bytes of the routine table: references beyond it are refused
     const void* constantBlockStart;

@@ -1,0 +1,147 @@
+#include "app/RuntimeApp.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+
+#include "app/FatalError.h"
+#include "app/HiddenOwnerWindow.h"
+#include "app/ModulePath.h"
+#include "app/RuntimeServices.h"
+#include "ui/WindowRegistry.h"
+
+namespace runtime {
+namespace {
+
+bool IsSystemLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+} // namespace
+
+RuntimeApp& RuntimeApp::Get() {
+    // Destroyed by static destruction after the exit step; its destructor's second shutdown
+    // then finds everything already released.
+    static RuntimeApp app;
+    return app;
+}
+
+RuntimeApp::~RuntimeApp() {
+    Shutdown(0);
+}
+
+void RuntimeApp::Initialise(const ProgramDescription& description) {
+    program = &description;
+    heap = GetProcessHeap();
+    if (!oleInitialised) {
+        OleInitialize(nullptr); // a failure leaves drag and drop unusable, nothing this program needs
+        oleInitialised = true;
+    }
+    CaptureProgramPath();
+    SetCurrentDirectoryA(programFolder.c_str());
+    CreateHiddenOwner();
+    mainThreadId = GetCurrentThreadId();
+    if (description.constantBlockSize > 0 && description.constantBlockStart) {
+        constantStart = static_cast<const std::uint8_t*>(description.constantBlockStart);
+        constantEnd = constantStart + description.constantBlockSize;
+    }
+    StartLibraries(description);
+    if (description.windowBlockSize > 0) {
+        if (!WindowRegistry::Get().ReadBlock(description.windowBlockStart, description.windowBlockSize, description))
+            ReportFatalError("载入窗口模板数据段出错!", 0, 0, 0);
+    }
+}
+
+void RuntimeApp::CaptureProgramPath() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const ModulePathParts parts = SplitModulePath(std::string_view(path, length), &IsSystemLeadByte);
+    programFolder = parts.folder;
+    programFileName = parts.fileName;
+}
+
+void RuntimeApp::CreateHiddenOwner() {
+    if (!hiddenOwner) hiddenOwner = CreateHiddenOwnerWindow();
+}
+
+void RuntimeApp::StartLibraries(const ProgramDescription& description) {
+    libraries.clear();
+    libraryStates.clear();
+    for (std::int32_t i = 0; i < description.libraryCount; ++i) {
+        const CommandLibrary* library = description.libraryTable[i];
+        if (library && library->notify)
+            library->notify(kLibraryStart, reinterpret_cast<std::intptr_t>(&RuntimeServiceCallback), 0);
+        libraries.push_back(library);
+        libraryStates.push_back(0);
+    }
+}
+
+void RuntimeApp::RegisterExitRoutine(ExitRoutine routine) {
+    if (!routine) return;
+    if (std::find(exitRoutines.begin(), exitRoutines.end(), routine) != exitRoutines.end()) return;
+    exitRoutines.push_back(routine);
+}
+
+void RuntimeApp::Shutdown(UINT exitCode) {
+    suppressionCount += 1;
+    if (mainThreadId != 0 && GetCurrentThreadId() != mainThreadId) {
+        if (hiddenOwner && IsWindow(hiddenOwner)) {
+            SendMessageA(hiddenOwner, kEndProgramMessage, exitCode, 0);
+            if (!shutdownStarted) ExitProcess(exitCode);
+        }
+        return;
+    }
+    shutdownStarted = true;
+    idleRegistrations.clear();
+    WindowRegistry::Get().Clear();
+
+    // Routines may register further routines or release texts; run a snapshot in order.
+    std::vector<ExitRoutine> routines;
+    routines.swap(exitRoutines);
+    for (ExitRoutine routine : routines) routine();
+
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+        if (libraries[i] && libraries[i]->notify) libraries[i]->notify(kLibraryEnd, libraryStates[i], 0);
+    }
+    libraries.clear();
+    libraryStates.clear();
+
+    constantStart = nullptr;
+    constantEnd = nullptr;
+    if (defaultBigIcon) DestroyIcon(defaultBigIcon);
+    if (defaultSmallIcon) DestroyIcon(defaultSmallIcon);
+    defaultBigIcon = nullptr;
+    defaultSmallIcon = nullptr;
+    if (hiddenOwner && IsWindow(hiddenOwner)) DestroyWindow(hiddenOwner);
+    hiddenOwner = nullptr;
+    if (oleInitialised) {
+        OleUninitialize();
+        oleInitialised = false;
+    }
+}
+
+void RuntimeApp::EndProgram(UINT exitCode) {
+    Shutdown(exitCode);
+    ExitProcess(exitCode);
+}
+
+bool RuntimeApp::IsConstant(const void* address) const {
+    const auto* byte = static_cast<const std::uint8_t*>(address);
+    return constantStart && byte >= constantStart && byte < constantEnd;
+}
+
+std::int32_t RuntimeApp::ConstantBlockRemainder(const void* address) const {
+    return static_cast<std::int32_t>(constantEnd - static_cast<const std::uint8_t*>(address));
+}
+
+HICON RuntimeApp::DefaultIcon(bool big) {
+    HICON& icon = big ? defaultBigIcon : defaultSmallIcon;
+    if (!icon) {
+        const int size = big ? 32 : 16;
+        icon = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "DEFAULT_ICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    return icon;
+}
+
+} // namespace runtime

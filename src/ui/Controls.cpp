@@ -1,0 +1,195 @@
+#include "ui/Controls.h"
+
+#include <cstring>
+#include <string>
+
+#include "ui/EventDelivery.h"
+
+namespace runtime {
+
+COLORREF ResolveColour(std::uint32_t colour) {
+    return colour == kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);
+}
+
+HFONT CreateFontFromBlock(const ByteBlock& block) {
+    if (block.size() != sizeof(LOGFONTA)) return nullptr;
+    LOGFONTA font;
+    std::memcpy(&font, block.data(), sizeof font);
+    font.lfFaceName[LF_FACESIZE - 1] = '\0'; // stored bytes need not end the name
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = 0;
+    font.lfClipPrecision = 0;
+    font.lfQuality = PROOF_QUALITY;
+    font.lfPitchAndFamily = 0;
+    return CreateFontIndirectA(&font);
+}
+
+DWORD ButtonAlignmentStyle(std::int32_t horizontal, std::int32_t vertical) {
+    const DWORD horizontalStyles[] = {BS_LEFT, BS_CENTER, BS_RIGHT};
+    const DWORD verticalStyles[] = {BS_TOP, BS_VCENTER, BS_BOTTOM};
+    DWORD style = 0;
+    if (horizontal >= 0 && horizontal <= 2) style |= horizontalStyles[horizontal];
+    if (vertical >= 0 && vertical <= 2) style |= verticalStyles[vertical];
+    return style;
+}
+
+Control::~Control() {
+    if (ownFont) DeleteObject(ownFont);
+}
+
+HFONT Control::Font() const {
+    return ownFont ? ownFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+bool Control::Create(HWND parent, int controlId) {
+    const ElementDescription& description = element.description;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | KindStyle();
+    if (description.flags & kFlagDisabled) style |= WS_DISABLED;
+    if (description.flags & kFlagTabStop) style |= WS_TABSTOP;
+    ownFont = CreateFontFromBlock(FontBlock());
+    handle = CreateWindowExA(0, ClassName(), Text().c_str(), style, description.left, description.top,
+                             description.width, description.height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr),
+                             this);
+    if (!handle) return false;
+    element.control = this;
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    AfterCreate();
+    return true;
+}
+
+// Labels
+
+bool LabelControl::RegisterClassOnce() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    if (GetClassInfoA(instance, "FormLabel", &windowClass)) return true;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = &LabelProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = "FormLabel";
+    return RegisterClassA(&windowClass) != 0;
+}
+
+void LabelControl::AfterCreate() {}
+
+LRESULT CALLBACK LabelControl::LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* label = reinterpret_cast<LabelControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (label) {
+        switch (message) {
+        case WM_PAINT:
+            label->Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1; // painted together with the text, without flicker
+        case kFeedbackMessage:
+            return label->OnFeedback(wParam, lParam);
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            label->handle = nullptr;
+            break;
+        default:
+            break;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT LabelControl::OnFeedback(WPARAM wParam, LPARAM lParam) {
+    return FireEventFor(windowId, ElementId(), event::kFeedback, 0, 2, static_cast<std::int32_t>(wParam),
+                        static_cast<std::int32_t>(lParam));
+}
+
+void LabelControl::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    RECT client;
+    GetClientRect(handle, &client);
+    RECT area;
+    IntersectRect(&area, &paint.rcPaint, &client);
+    const LabelData& data = Data();
+    HBRUSH background = CreateSolidBrush(ResolveColour(data.backgroundColour));
+    FillRect(dc, &area, background);
+    DeleteObject(background);
+
+    HGDIOBJ previousFont = SelectObject(dc, Font());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ResolveColour(data.textColour));
+    UINT format = DT_NOPREFIX;
+    const UINT horizontal[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
+    const UINT vertical[] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
+    if (data.horizontalAlignment >= 0 && data.horizontalAlignment <= 2) format |= horizontal[data.horizontalAlignment];
+    if (data.wordWrap) {
+        format |= DT_WORDBREAK | DT_VCENTER;
+    } else {
+        format |= DT_SINGLELINE;
+        if (data.verticalAlignment >= 0 && data.verticalAlignment <= 2) format |= vertical[data.verticalAlignment];
+    }
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(handle)) + 1, '\0');
+    const int length = GetWindowTextA(handle, text.data(), static_cast<int>(text.size()));
+    DrawTextA(dc, text.c_str(), length, &client, format);
+    SelectObject(dc, previousFont);
+    EndPaint(handle, &paint);
+}
+
+// Buttons
+
+DWORD ButtonControl::KindStyle() const {
+    const ButtonData& data = Data();
+    return BS_MULTILINE | (data.buttonKind == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+           ButtonAlignmentStyle(data.horizontalAlignment, data.verticalAlignment);
+}
+
+void ButtonControl::OnClicked() {
+    FireEventFor(windowId, ElementId(), event::kClicked, 0);
+}
+
+// Check boxes
+
+CheckBoxControl::~CheckBoxControl() {
+    if (brush) DeleteObject(brush);
+}
+
+DWORD CheckBoxControl::KindStyle() const {
+    const CheckBoxData& data = Data();
+    DWORD style = BS_AUTOCHECKBOX | BS_MULTILINE | ButtonAlignmentStyle(data.horizontalAlignment, data.verticalAlignment);
+    if (data.pushLike) style |= BS_PUSHLIKE;
+    if (data.flat) style |= BS_FLAT;
+    if (data.textOnLeft) style |= BS_LEFTTEXT;
+    return style;
+}
+
+void CheckBoxControl::AfterCreate() {
+    brush = CreateSolidBrush(ResolveColour(Data().backgroundColour));
+    SendMessageA(handle, BM_SETCHECK, Data().checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBoxControl::OnClicked() {
+    FireEventFor(windowId, ElementId(), event::kClicked, 0);
+}
+
+LRESULT CheckBoxControl::OnControlColour(HDC dc) {
+    const CheckBoxData& data = Data();
+    SetTextColor(dc, ResolveColour(data.textColour));
+    SetBkColor(dc, ResolveColour(data.backgroundColour));
+    return reinterpret_cast<LRESULT>(brush);
+}
+
+bool CheckBoxControl::ReadChecked() {
+    const bool checked = SendMessageA(handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    Data().checked = checked ? 1 : 0;
+    return checked;
+}
+
+void CheckBoxControl::WriteChecked(bool checked) {
+    Data().checked = checked ? 1 : 0;
+    if (handle) SendMessageA(handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+} // namespace runtime

@@ -1,0 +1,111 @@
+// Control objects: labels (a window class of the runtime's own), buttons and check boxes
+// (the system's BUTTON class).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/WindowRegistry.h"
+
+namespace runtime {
+
+// Message through which services hand a label something to raise as its feedback event.
+inline constexpr UINT kFeedbackMessage = 0x8075;
+
+class Control {
+public:
+    Control(std::uint32_t windowId, LoadedElement& element) : windowId(windowId), element(element) {}
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    bool Create(HWND parent, int controlId);
+    HWND Handle() const { return handle; }
+    std::uint32_t ElementId() const { return element.description.elementId; }
+    const ElementDescription& Description() const { return element.description; }
+    bool IsTabStop() const { return (element.description.flags & kFlagTabStop) != 0; }
+
+    // The parent reflects these to the control.
+    virtual void OnClicked() {}
+    virtual LRESULT OnControlColour(HDC) { return 0; }
+    virtual bool ColoursItself() const { return false; }
+
+protected:
+    virtual const char* ClassName() const = 0;
+    virtual DWORD KindStyle() const = 0;
+    virtual const ByteText& Text() const = 0;
+    virtual const ByteBlock& FontBlock() const = 0;
+    virtual void AfterCreate() {}
+    HFONT Font() const;
+
+    std::uint32_t windowId;
+    LoadedElement& element;
+    HWND handle = nullptr;
+    HFONT ownFont = nullptr;
+};
+
+class LabelControl final : public Control {
+public:
+    using Control::Control;
+    static bool RegisterClassOnce();
+
+protected:
+    const char* ClassName() const override { return "FormLabel"; }
+    DWORD KindStyle() const override { return 0; }
+    const ByteText& Text() const override { return Data().text; }
+    const ByteBlock& FontBlock() const override { return Data().font; }
+    void AfterCreate() override;
+
+private:
+    const LabelData& Data() const { return std::get<LabelData>(element.description.data); }
+    static LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    LRESULT OnFeedback(WPARAM wParam, LPARAM lParam);
+};
+
+class ButtonControl final : public Control {
+public:
+    using Control::Control;
+    void OnClicked() override;
+
+protected:
+    const char* ClassName() const override { return "BUTTON"; }
+    DWORD KindStyle() const override;
+    const ByteText& Text() const override { return Data().text; }
+    const ByteBlock& FontBlock() const override { return Data().font; }
+
+private:
+    const ButtonData& Data() const { return std::get<ButtonData>(element.description.data); }
+};
+
+class CheckBoxControl final : public Control {
+public:
+    using Control::Control;
+    ~CheckBoxControl() override;
+    void OnClicked() override;
+    LRESULT OnControlColour(HDC dc) override;
+    bool ColoursItself() const override { return true; }
+    bool ReadChecked();
+    void WriteChecked(bool checked);
+
+protected:
+    const char* ClassName() const override { return "BUTTON"; }
+    DWORD KindStyle() const override;
+    const ByteText& Text() const override { return Data().text; }
+    const ByteBlock& FontBlock() const override { return Data().font; }
+    void AfterCreate() override;
+
+private:
+    CheckBoxData& Data() const { return std::get<CheckBoxData>(element.description.data); }
+    HBRUSH brush = nullptr;
+};
+
+// Horizontal and vertical alignment values (0, 1, 2) as BUTTON styles.
+DWORD ButtonAlignmentStyle(std::int32_t horizontal, std::int32_t vertical);
+// COLOR_BTNFACE for the default colour.
+COLORREF ResolveColour(std::uint32_t colour);
+// A font from a stored font block; null (meaning DEFAULT_GUI_FONT) unless it is a LOGFONTA.
+HFONT CreateFontFromBlock(const ByteBlock& block);
+
+} // namespace runtime

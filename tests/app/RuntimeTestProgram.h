@@ -1,0 +1,67 @@
+// A program of the tests' own for driving the runtime: the real main window content bound to
+// routines that record what they were called with.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/ProgramDescription.h"
+#include "runtime/WindowDescription.h"
+
+namespace testprogram {
+
+struct Call {
+    std::string routine;
+    std::int32_t first = 0;
+    std::int32_t second = 0;
+    bool windowVisible = false; // of the main window, when the routine ran
+    bool boxChecked = false;    // of the check box, when the routine ran
+};
+
+std::vector<Call>& Calls();
+std::vector<std::string> RoutineNames();
+
+// Result that the close-request and query-close routines give (1 lets the window close).
+extern std::int32_t closeAnswer;
+
+enum Routine : std::size_t {
+    kCreated,
+    kTray,
+    kBoxClicked,
+    kButtonClicked,
+    kFeedback,
+    kCloseRequest,
+    kQueryClose,
+    kMoved,
+    kResized,
+    kDestroyed,
+    kRoutineCount,
+};
+
+// The main window's content with every event of the window bound to a recording routine.
+runtime::WindowDescription RecordingMainWindow();
+
+// Starts the runtime with the given windows, as the program's start routine would.
+void InitialiseWith(const std::vector<runtime::WindowDescription>& windows);
+const runtime::ProgramDescription& Description();
+
+// Pumps this thread's messages until the predicate holds or the time is up.
+template <typename Predicate>
+bool PumpUntil(Predicate predicate, DWORD timeoutMilliseconds = 2000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (predicate()) return true;
+        if (GetTickCount() - start > timeoutMilliseconds) return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+} // namespace testprogram
