@@ -1,0 +1,26 @@
+# caseswitch_embed_tray_icon(ICON_FILE OUTPUT_SOURCE HEADER)
+# Writes a C++ source defining program::kTrayIconImage, the byte block of the icon file, at
+# configure time; a changed icon file makes CMake configure again. The file must be exactly
+# the size of the byte block the header declares.
+function(caseswitch_embed_tray_icon icon_file output_source header)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${icon_file})
+    file(SIZE ${icon_file} size)
+    if(NOT size EQUAL 9662)
+        message(FATAL_ERROR "${icon_file} holds ${size} bytes; the tray icon image is 9662 bytes")
+    endif()
+    file(READ ${icon_file} hex HEX)
+    # Sixteen bytes a line.
+    string(LENGTH "${hex}" hex_length)
+    set(ICON_BYTES "")
+    set(line_start 0)
+    while(line_start LESS hex_length)
+        string(SUBSTRING "${hex}" ${line_start} 32 line)
+        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," line "${line}")
+        string(APPEND ICON_BYTES "        ${line}\n")
+        math(EXPR line_start "${line_start} + 32")
+    endwhile()
+    string(REGEX REPLACE "\n$" "" ICON_BYTES "${ICON_BYTES}")
+    get_filename_component(ICON_FILE_NAME ${icon_file} NAME)
+    set(IMAGE_HEADER ${header})
+    configure_file(${PROJECT_SOURCE_DIR}/resources/TrayIconImage.cpp.in ${output_source} @ONLY)
+endfunction()
