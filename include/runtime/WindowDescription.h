@@ -194,4 +194,17 @@ struct WindowDescription {
     constexpr bool operator==(const WindowDescription&) const = default;
 };
 
+// Kind data stored with a version above the highest this runtime knows cannot be read: the element
+// keeps only that version and the defaults, and its window must not be loaded.
+constexpr bool KindDataReadable(const ElementDescription& element) {
+    return std::visit([](const auto& data) { return data.version <= data.kHighestVersion; }, element.data);
+}
+
+constexpr bool WindowIsLoadable(const WindowDescription& window) {
+    for (const ElementDescription& element : window.elements) {
+        if (!KindDataReadable(element)) return false;
+    }
+    return true;
+}
+
 } // namespace runtime
