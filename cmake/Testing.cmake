@@ -16,6 +16,12 @@ if(NOT TARGET gtest)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(WIN32)
+        # libstdc++'s <chrono> spells "µs", which code page 936 cannot hold: GoogleTest's own
+        # sources keep UTF-8 literals.
+        target_compile_options(gtest PRIVATE -fexec-charset=UTF-8)
+        target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8)
+    endif()
 endif()
 include(GoogleTest)
 

@@ -58,6 +58,7 @@ runtime::ProgramDescription description;
 } // namespace
 
 std::int32_t closeAnswer = 1;
+const char kConstantBlock[32] = "a literal of the constant block";
 
 std::vector<Call>& Calls() {
     static std::vector<Call> calls;
@@ -93,6 +94,8 @@ void InitialiseWith(const std::vector<runtime::WindowDescription>& windows) {
     description.routineTableSize = sizeof kRoutines;
     description.windowBlockStart = block.data();
     description.windowBlockSize = static_cast<std::uint32_t>(block.size());
+    description.constantBlockStart = kConstantBlock;
+    description.constantBlockSize = sizeof kConstantBlock;
     description.libraryCount = 3;
     description.libraryTable = kLibraries;
     runtime::RuntimeApp& app = runtime::RuntimeApp::Get();

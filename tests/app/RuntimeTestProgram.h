@@ -26,6 +26,8 @@ std::vector<std::string> RoutineNames();
 
 // Result that the close-request and query-close routines give (1 lets the window close).
 extern std::int32_t closeAnswer;
+// The test program's constant block: releasing or reallocating its bytes must never free them.
+extern const char kConstantBlock[32];
 
 enum Routine : std::size_t {
     kCreated,
