@@ -1,0 +1,212 @@
+#include "caseswitch/CaseConversion.h"
+
+#include <bit>
+#include <cstring>
+
+#if CASESWITCH_HAS_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace runtime {
+namespace {
+
+// Every path works out, for a block of bytes, which bytes are second bytes of a double-byte
+// character ("trail" bytes) and carries one flag to the next block: whether its first byte is one.
+// A byte from 0x80 up that is not itself a trail opens a character, so inside a run of such bytes
+// the trails are every other byte, counted from where the run really begins; only the byte right
+// after a run can be an ASCII letter that must be left alone, and it is a trail exactly when the
+// run (counted from its first lead) has odd length. Odd-length runs are found with one addition:
+// adding 1 at a run's first byte carries through the whole run and lands on the byte after it.
+
+unsigned char FirstLetter(LetterCase letterCase) {
+    return letterCase == LetterCase::Upper ? 'a' : 'A';
+}
+
+// The rule itself, byte by byte; also the tail of the faster paths. Returns whether the byte
+// after the block would be a trail byte.
+bool ConvertTail(unsigned char first, const unsigned char* source, std::size_t length, unsigned char* target,
+                 bool trail) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char byte = source[i];
+        if (trail) {
+            trail = false;
+        } else if (byte >= 0x80) {
+            trail = true;
+        } else if (static_cast<unsigned char>(byte - first) < 26) {
+            target[i] = static_cast<unsigned char>(byte ^ 0x20);
+            continue;
+        }
+        target[i] = byte;
+    }
+    return trail;
+}
+
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FF; // bytes 0, 2, 4, 6 in memory order
+
+// One eight-byte word in memory order (least significant byte first). `trail` is 0 or 1 in and out.
+std::uint64_t ConvertWord(std::uint64_t word, std::uint64_t first, std::uint64_t& trail) {
+    // 0xFF in every byte that may open a character; the first byte cannot when it is a trail.
+    const std::uint64_t lead = (((word >> 7) & kOnes) * 0xFF) & ~(trail * 0xFF);
+    const std::uint64_t starts = lead & ~(lead << 8) & kOnes;
+    const std::uint64_t evenStarts = starts & kEvenBytes;
+    const std::uint64_t oddStarts = starts & ~kEvenBytes;
+    const std::uint64_t evenEnds = (lead + evenStarts) & ~lead;
+    const std::uint64_t oddSum = lead + oddStarts;
+    // A run that starts on an odd byte and reaches the end leaves a lead in the last byte.
+    const std::uint64_t carryOut = oddSum < lead ? 1 : 0;
+    const std::uint64_t oddEnds = (oddSum | trail) & ~lead;
+    const std::uint64_t trails = (evenEnds & ~kEvenBytes) | (oddEnds & kEvenBytes); // 0x01 per trail byte
+    trail = carryOut;
+
+    // High bit of each byte from `first` to `first` + 25, computed on the low seven bits so that
+    // no addition carries into the next byte; bytes from 0x80 up are no letters.
+    const std::uint64_t low = word & ~kHighBits;
+    const std::uint64_t atLeastFirst = low + kOnes * (0x80 - first);
+    const std::uint64_t pastLast = low + kOnes * (0x80 - first - 26);
+    const std::uint64_t letters = atLeastFirst & ~pastLast & ~word & kHighBits;
+    return word ^ ((letters >> 2) & ~(trails << 5));
+}
+
+bool ConvertWordRun(unsigned char first, const unsigned char* source, std::size_t wordCount, unsigned char* target,
+                    bool trailIn) {
+    std::uint64_t trail = trailIn ? 1 : 0;
+    for (std::size_t i = 0; i < wordCount; ++i) {
+        std::uint64_t word;
+        std::memcpy(&word, source + 8 * i, 8);
+        word = ConvertWord(word, first, trail);
+        std::memcpy(target + 8 * i, &word, 8);
+    }
+    return trail != 0;
+}
+
+#if CASESWITCH_HAS_SSE2
+
+// The same computation on a 32-bit mask of two vectors' bytes (bit i is byte i).
+std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
+    constexpr std::uint32_t kEvenBits = 0x55555555;
+    const std::uint32_t lead = high & ~trail;
+    const std::uint32_t starts = lead & ~(lead << 1);
+    const std::uint32_t evenEnds = (lead + (starts & kEvenBits)) & ~lead;
+    const std::uint32_t oddSum = lead + (starts & ~kEvenBits);
+    const std::uint32_t oddEnds = (oddSum | trail) & ~lead;
+    trail = oddSum < lead ? 1 : 0;
+    return (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
+}
+
+// 0xFF in byte i for each set bit i of a 16-bit mask.
+__m128i ExpandBits(std::uint32_t bits) {
+    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
+    spread = _mm_unpacklo_epi8(spread, spread);
+    spread = _mm_unpacklo_epi16(spread, spread);
+    spread = _mm_unpacklo_epi32(spread, spread); // low mask byte in bytes 0-7, high in 8-15
+    const __m128i select = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201));
+    return _mm_cmpeq_epi8(_mm_and_si128(spread, select), select);
+}
+
+class VectorConverter {
+public:
+    explicit VectorConverter(unsigned char first)
+        : belowFirst(_mm_set1_epi8(static_cast<char>(first - 1))),
+          pastLast(_mm_set1_epi8(static_cast<char>(first + 26))), caseBit(_mm_set1_epi8(0x20)) {}
+
+    // Signed compares: bytes from 0x80 up are negative and never fall inside the letter range.
+    __m128i Letters(__m128i bytes) const {
+        return _mm_and_si128(_mm_cmpgt_epi8(bytes, belowFirst), _mm_cmplt_epi8(bytes, pastLast));
+    }
+    __m128i Flip(__m128i bytes, __m128i letters) const { return _mm_xor_si128(bytes, _mm_and_si128(letters, caseBit)); }
+
+private:
+    __m128i belowFirst;
+    __m128i pastLast;
+    __m128i caseBit;
+};
+
+// Thirty-two bytes a round: text without double-byte characters takes the short way, the rest
+// pays for the trail mask once per round.
+bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::size_t roundCount, unsigned char* target,
+                      bool trailIn) {
+    const VectorConverter converter(first);
+    std::uint32_t trail = trailIn ? 1 : 0;
+    for (std::size_t i = 0; i < roundCount; ++i) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32 * i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32 * i + 16));
+        __m128i lowLetters = converter.Letters(low);
+        __m128i highLetters = converter.Letters(high);
+        const std::uint32_t highBits = static_cast<std::uint32_t>(_mm_movemask_epi8(low)) |
+                                       (static_cast<std::uint32_t>(_mm_movemask_epi8(high)) << 16);
+        if ((highBits | trail) != 0) {
+            const std::uint32_t trails = TrailBits(highBits, trail);
+            lowLetters = _mm_andnot_si128(ExpandBits(trails & 0xFFFF), lowLetters);
+            highLetters = _mm_andnot_si128(ExpandBits(trails >> 16), highLetters);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32 * i), converter.Flip(low, lowLetters));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32 * i + 16), converter.Flip(high, highLetters));
+    }
+    return trail != 0;
+}
+
+#endif
+
+const unsigned char* Bytes(const char* text) {
+    return reinterpret_cast<const unsigned char*>(text);
+}
+
+unsigned char* Bytes(char* text) {
+    return reinterpret_cast<unsigned char*>(text);
+}
+
+} // namespace
+
+namespace conversion {
+
+void ConvertBytes(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+    ConvertTail(FirstLetter(letterCase), Bytes(source), length, Bytes(target), false);
+}
+
+void ConvertWords(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+    const unsigned char first = FirstLetter(letterCase);
+    if constexpr (std::endian::native != std::endian::little) {
+        // The carries run from low to high bytes, which is memory order only on little-endian targets.
+        ConvertTail(first, Bytes(source), length, Bytes(target), false);
+    } else {
+        const std::size_t words = length / 8;
+        const bool trail = ConvertWordRun(first, Bytes(source), words, Bytes(target), false);
+        ConvertTail(first, Bytes(source) + 8 * words, length % 8, Bytes(target) + 8 * words, trail);
+    }
+}
+
+#if CASESWITCH_HAS_SSE2
+void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+    const unsigned char first = FirstLetter(letterCase);
+    const std::size_t rounds = length / 32;
+    bool trail = ConvertVectorRun(first, Bytes(source), rounds, Bytes(target), false);
+    std::size_t done = 32 * rounds;
+    const std::size_t words = (length - done) / 8;
+    trail = ConvertWordRun(first, Bytes(source) + done, words, Bytes(target) + done, trail);
+    done += 8 * words;
+    ConvertTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
+}
+#endif
+
+} // namespace conversion
+
+void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+#if CASESWITCH_HAS_SSE2
+    conversion::ConvertVectors(letterCase, source, length, target);
+#else
+    conversion::ConvertWords(letterCase, source, length, target);
+#endif
+}
+
+std::int32_t CharCodeAt(const char* text, std::int32_t position) {
+    // Positions of 0 and below wrap to an index beyond any text.
+    const std::uint32_t index = static_cast<std::uint32_t>(position) - 1u;
+    if (text == nullptr) return 0;
+    // The byte at `index` exists when no NUL comes before it; the NUL itself reads as 0.
+    if (std::memchr(text, '\0', index) != nullptr) return 0;
+    return static_cast<signed char>(text[index]);
+}
+
+} // namespace runtime

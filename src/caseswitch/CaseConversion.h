@@ -1,0 +1,40 @@
+// The byte rule behind the text case commands, free of any platform header so that it is tested
+// natively and built into both builds.
+//
+// Only the 26 ASCII letters change. Every byte from 0x80 up opens a double-byte character, and the
+// byte after it is that character's second byte whatever its value (GBK second bytes include all
+// ASCII letters), so it is never touched. The code page's own lead-byte table is deliberately not
+// consulted: the result must not depend on the machine's locale.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace runtime {
+
+enum class LetterCase { Upper, Lower };
+
+// Converts `length` bytes of a text (the bytes before its NUL; none of them is NUL) from `source`
+// into `target`, which has room for `length` bytes and may be `source` itself. Writes no NUL.
+void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, char* target);
+
+// The byte at 1-based `position`, sign-extended: 0 for a position below 1 or past the NUL (the
+// NUL itself gives 0 too). Reads no further than the NUL or the position, whichever comes first.
+std::int32_t CharCodeAt(const char* text, std::int32_t position);
+
+// The individual ways through the conversion, each complete on its own (bulk and tail); the
+// dispatching ConvertCase picks the fastest the build has. Exposed for the tests and the benchmark.
+namespace conversion {
+
+void ConvertBytes(LetterCase letterCase, const char* source, std::size_t length, char* target);
+// Eight bytes at a time in a 64-bit integer; every compiler and target.
+void ConvertWords(LetterCase letterCase, const char* source, std::size_t length, char* target);
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define CASESWITCH_HAS_SSE2 1
+// Thirty-two bytes at a time with SSE2.
+void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target);
+#endif
+
+} // namespace conversion
+} // namespace runtime
