@@ -41,12 +41,18 @@ std::int32_t QueryClose() {
 void Moved() { Record("moved"); }
 void Resized() { Record("resized"); }
 void Destroyed() { Record("destroyed"); }
+// Closes the window on its first call, so that a test of the loop ends by itself.
+std::int32_t Idle(std::int32_t elapsed) {
+    Record("idle", elapsed);
+    PostMessageA(MainHandle(), WM_CLOSE, 0, 0);
+    return 0;
+}
 
 const runtime::RoutineEntry kRoutines[kRoutineCount] = {
     runtime::MakeRoutine<&Created>(),    runtime::MakeRoutine<&Tray>(),         runtime::MakeRoutine<&BoxClicked>(),
     runtime::MakeRoutine<&ButtonClicked>(), runtime::MakeRoutine<&Feedback>(), runtime::MakeRoutine<&CloseRequest>(),
     runtime::MakeRoutine<&QueryClose>(), runtime::MakeRoutine<&Moved>(),        runtime::MakeRoutine<&Resized>(),
-    runtime::MakeRoutine<&Destroyed>(),
+    runtime::MakeRoutine<&Destroyed>(), runtime::MakeRoutine<&Idle>(),
 };
 
 const runtime::CommandLibrary* const kLibraries[] = {&runtime::kCoreLibrary, &runtime::kExtensionLibrary,
@@ -84,6 +90,7 @@ runtime::WindowDescription RecordingMainWindow() {
     bindings.push_back({runtime::event::kMoved, RoutineReference(kMoved)});
     bindings.push_back({runtime::event::kResized, RoutineReference(kResized)});
     bindings.push_back({runtime::event::kDestroyed, RoutineReference(kDestroyed)});
+    bindings.push_back({runtime::event::kIdle, RoutineReference(kIdle)});
     return window;
 }
 

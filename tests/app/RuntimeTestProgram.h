@@ -40,6 +40,7 @@ enum Routine : std::size_t {
     kMoved,
     kResized,
     kDestroyed,
+    kIdle,
     kRoutineCount,
 };
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "RuntimeTestProgram.h"
 #include "app/MessageLoop.h"
 #include "app/ProgramHandlers.h"
@@ -188,6 +190,21 @@ TEST_F(WindowRuntime, AWindowWithUnreadableKindDataDoesNotLoad) {
     testprogram::InitialiseWith({window});
     EXPECT_FALSE(runtime::TryLoadWindow(kWindowId));
     EXPECT_EQ(Main(), nullptr);
+}
+
+TEST_F(WindowRuntime, TheLoopRaisesIdleOncePerPeriodAndEndsWhenTheLastWindowIsGone) {
+    Load();
+    Calls().clear();
+    runtime::RunMessageLoop(); // the idle routine closes the window; destruction posts the quit
+    EXPECT_EQ(Main(), nullptr);
+    EXPECT_EQ(runtime::RuntimeApp::Get().quitCode, 0);
+    std::vector<std::string> names = RoutineNames();
+    const auto idles = std::count(names.begin(), names.end(), "idle");
+    EXPECT_GE(idles, 1);
+    // Every idle call was answered 0, so each period raises the event once: never twice in a row.
+    for (std::size_t i = 1; i < names.size(); ++i)
+        EXPECT_FALSE(names[i] == "idle" && names[i - 1] == "idle") << "idle raised twice in one period at " << i;
+    runtime::RuntimeApp::Get().mainLoopEntered = false;
 }
 
 TEST_F(WindowRuntime, WindowHandlesOfTheWindowAndOfAControl) {
