@@ -27,6 +27,8 @@ bool ScreenCommand(const Args&, JsonObject& answer) {
     answer.Int("cx", GetSystemMetrics(SM_CXSCREEN))
         .Int("cy", GetSystemMetrics(SM_CYSCREEN))
         .Int("caption", GetSystemMetrics(SM_CYCAPTION))
+        .Int("caption_button_cx", GetSystemMetrics(SM_CXSIZE))
+        .Int("caption_button_cy", GetSystemMetrics(SM_CYSIZE))
         .Int("frame_x", GetSystemMetrics(SM_CXFIXEDFRAME))
         .Int("frame_y", GetSystemMetrics(SM_CYFIXEDFRAME));
     return true;

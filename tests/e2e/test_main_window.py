@@ -1,0 +1,143 @@
+"""The main window as a user meets it: where it opens, what it holds, the keyboard, and how it closes."""
+
+import os
+import unittest
+
+import harness
+
+CAPTION = "切换大小写-Toolbox"
+WIDTH, HEIGHT = 380, 185
+MAIN_STYLE = 0x16CA0000  # as created, 0x02CA0000, plus WS_VISIBLE and the WS_CLIPSIBLINGS the system adds
+MAIN_EXSTYLE = 0x100  # WS_EX_WINDOWEDGE, added by the system
+
+HOT_KEY_LABEL, BUTTON, CHECK_BOX, AUTHOR_LABEL = 100, 110, 120, 130
+HOT_KEY_TEXT = "快捷键：Ctrl+CapsLock \r\n\r\n无需设置，打开本软件后即可使用快捷键切换选中文本的大小写"
+
+# Topmost first: id, class, style once shown, left and top in the client area, width, height, text.
+CHILDREN = [
+    (AUTHOR_LABEL, "FormLabel", 0x54000000, (24, 120, 112, 24), "作者：CapsKit"),
+    (CHECK_BOX, "BUTTON", 0x54012D03, (247, 64, 104, 24), "开机自动启动"),
+    (BUTTON, "BUTTON", 0x54012F00, (247, 32, 104, 24), "最小化至系统托盘"),
+    (HOT_KEY_LABEL, "FormLabel", 0x54000000, (24, 32, 192, 64), HOT_KEY_TEXT),
+]
+
+HTCLOSE = 20
+WM_NCHITTEST = 0x0084
+
+
+def client_box(child, main):
+    """A child's left, top, width and height in its parent's client coordinates."""
+    left, top, right, bottom = child["rect"]
+    origin_x, origin_y = main["client_origin"]
+    return (left - origin_x, top - origin_y, right - left, bottom - top)
+
+
+def is_dark(rgb):
+    return sum(rgb) < 3 * 128
+
+
+class MainWindowLayoutTest(harness.ProgramTestCase):
+    def test_opens_centred_on_the_primary_screen_at_exactly_380_by_185(self):
+        screen = self.probe.screen()
+        left = (screen["cx"] - WIDTH) // 2
+        top = (screen["cy"] - HEIGHT) // 2
+        self.assertEqual(
+            self.main["rect"],
+            [left, top, left + WIDTH, top + HEIGHT],
+            f"expected the outer rectangle centred on the {screen['cx']}x{screen['cy']} screen",
+        )
+
+    def test_is_a_visible_fixed_frame_top_level_window_with_its_caption(self):
+        info = self.main
+        self.assertEqual(info["class"], "FormWindow")
+        self.assertEqual(
+            hex(info["style"]), hex(MAIN_STYLE), "style: caption, system menu, minimise box, no sizing frame"
+        )
+        self.assertEqual(hex(info["exstyle"]), hex(MAIN_EXSTYLE))
+        self.assertTrue(info["visible"] and info["enabled"], f"expected visible and enabled: {info}")
+        self.assertEqual((info["parent"], info["owner"]), (0, 0), "a taskbar window has neither parent nor owner")
+        self.assertEqual(
+            harness.text_bytes(info), CAPTION.encode("gbk"), f"caption as UTF-8 reads {info['text']!r}"
+        )
+
+    def test_holds_its_four_controls_in_stacking_order_with_their_texts(self):
+        children = self.probe.children(self.hwnd)
+        # Class names compare without case; Wine answers "Button".
+        seen = [(child["id"], child["class"].upper()) for child in children]
+        self.assertEqual(seen, [(c[0], c[1].upper()) for c in CHILDREN], "children, topmost first")
+        for child, (control_id, _, style, box, text) in zip(children, CHILDREN):
+            with self.subTest(control=control_id):
+                self.assertEqual(hex(child["style"]), hex(style))
+                self.assertEqual(client_box(child, self.main), box, "left, top, width, height")
+                self.assertEqual(harness.text_bytes(child), text.encode("gbk"), f"text reads {child['text']!r}")
+                self.assertEqual(child["parent"], self.hwnd)
+        self.assertEqual(len(HOT_KEY_TEXT.encode("gbk")), 82)
+
+    def test_screenshot_shows_the_labels_drawn(self):
+        labels = [c for c in CHILDREN if c[1] == "FormLabel"]
+        self.probe.wait_idle(self.hwnd)
+        path = os.path.join(harness.screenshot_dir(), "main-window.png")
+        image = harness.screenshot(path, self.main["rect"], self.env)
+        self.assertEqual((image.width, image.height), (WIDTH, HEIGHT))
+        origin = [o - r for o, r in zip(self.main["client_origin"], self.main["rect"][:2])]
+        for control_id, _, _, (left, top, width, height), _ in labels:
+            with self.subTest(control=control_id):
+                box = (origin[0] + left, origin[1] + top, origin[0] + left + width, origin[1] + top + height)
+                dark = image.count(box, is_dark)
+                # One line of 12 px text darkens well over 40 pixels; a label that draws nothing, none.
+                self.assertGreater(dark, 40, f"dark (text) pixels in control {control_id} at {box} of {path}")
+
+
+class MainWindowKeyboardTest(harness.ProgramTestCase):
+    def setUp(self):
+        super().setUp()
+        self.wait_focus_id(BUTTON, "the focus on the hide-to-tray button at first showing")
+        self.bring_to_front()
+
+    def test_first_showing_puts_the_focus_on_the_button(self):
+        focus = self.probe.focus(self.hwnd)
+        self.assertEqual(focus["active"], self.hwnd, f"the main window is the active window: {focus}")
+
+    def test_tab_and_shift_tab_move_the_focus_between_button_and_check_box(self):
+        for keys, expected in [
+            ("Tab", CHECK_BOX),
+            ("Tab", BUTTON),
+            ("shift+Tab", CHECK_BOX),
+            ("shift+Tab", BUTTON),
+        ]:
+            self.x.key(keys)
+            self.wait_focus_id(expected, f"{keys} moving the focus to control {expected}")
+
+    def test_escape_closes_the_window_and_ends_with_exit_code_0(self):
+        self.x.key("Escape")
+        self.assertEqual(self.wait_exit(), 0)
+
+    def test_escape_on_the_check_box_closes_too(self):
+        self.x.key("Tab")
+        self.wait_focus_id(CHECK_BOX, "Tab moving the focus to the check box")
+        self.x.key("Escape")
+        self.assertEqual(self.wait_exit(), 0)
+
+    def test_alt_f4_closes(self):
+        self.x.key("alt+F4")
+        self.assertEqual(self.wait_exit(), 0)
+
+
+class MainWindowCloseTest(harness.ProgramTestCase):
+    def test_close_message_ends_with_exit_code_0(self):
+        self.probe.post(self.hwnd, harness.WM_CLOSE)
+        self.assertEqual(self.wait_exit(), 0)
+
+    def test_clicking_the_close_button_ends_with_exit_code_0(self):
+        screen = self.probe.screen()
+        left, top, right, _ = self.main["rect"]
+        x = right - screen["frame_x"] - screen["caption_button_cx"] // 2 - 1
+        y = top + screen["frame_y"] + screen["caption_button_cy"] // 2
+        hit = self.probe.send(self.hwnd, WM_NCHITTEST, 0, (y << 16) | x)
+        self.assertEqual(hit, HTCLOSE, f"hit test at ({x}, {y}) of the caption")
+        self.x.click(x, y)
+        self.assertEqual(self.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
