@@ -39,7 +39,9 @@ private:
     runtime::Text text;
 };
 
-void ShowNotice(const char* message) { runtime::ShowMessageBox(message, 0); }
+void ShowNotice(const char* message) {
+    runtime::ShowMessageBox(message, 0);
+}
 
 void ShowFailure(const char* deniedNotice, const char* failedFormat, std::uint32_t error) {
     if (error == runtime::kRegistryErrorAccessDenied) {
@@ -51,10 +53,14 @@ void ShowFailure(const char* deniedNotice, const char* failedFormat, std::uint32
     ShowNotice(message);
 }
 
-bool AutostartEntryExists() { return runtime::RegistryValueExists(kAutostartRoot, kAutostartPath); }
+bool AutostartEntryExists() {
+    return runtime::RegistryValueExists(kAutostartRoot, kAutostartPath);
+}
 
 // The box shows what the registry holds, not what the user asked for, once the change failed.
-void ShowRegistryStateInCheckBox() { runtime::SetChecked(kMainWindowId, kAutostartCheckBoxId, AutostartEntryExists()); }
+void ShowRegistryStateInCheckBox() {
+    runtime::SetChecked(kMainWindowId, kAutostartCheckBoxId, AutostartEntryExists());
+}
 
 bool WriteAutostartEntry(std::uint32_t* error) {
     const OwnedText runDirectory(runtime::GetRunDirectory());
@@ -112,7 +118,9 @@ runtime::Text JoinTexts(std::int32_t count, const char* const* texts) {
     return joined;
 }
 
-void AutostartStep() { ShowRegistryStateInCheckBox(); }
+void AutostartStep() {
+    ShowRegistryStateInCheckBox();
+}
 
 void ToggleAutostart() {
     // The automatic check box has already changed its tick: what it shows now is the request.

@@ -17,8 +17,12 @@ Text CopyKeptText(std::int32_t service) {
 
 } // namespace
 
-Text GetRunDirectory() { return CopyKeptText(service::kRunDirectory); }
+Text GetRunDirectory() {
+    return CopyKeptText(service::kRunDirectory);
+}
 
-Text GetExecutableName() { return CopyKeptText(service::kExecutableName); }
+Text GetExecutableName() {
+    return CopyKeptText(service::kExecutableName);
+}
 
 } // namespace runtime

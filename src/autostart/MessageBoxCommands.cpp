@@ -16,9 +16,9 @@ WindowHandle MessageBoxOwner::Resolve() const {
     case Kind::None:
         return nullptr;
     case Kind::Element:
-        return reinterpret_cast<WindowHandle>(
-            CallService(LibraryId::Core, service::kElementHandle, static_cast<std::intptr_t>(windowId),
-                        static_cast<std::intptr_t>(elementId)));
+        return reinterpret_cast<WindowHandle>(CallService(LibraryId::Core, service::kElementHandle,
+                                                          static_cast<std::intptr_t>(windowId),
+                                                          static_cast<std::intptr_t>(elementId)));
     case Kind::Handle:
         return handle;
     }

@@ -21,8 +21,9 @@ RegistryRoot RegistryRootFromNumber(std::int32_t rootNumber);
 
 struct RegistryPathParts {
     RegistryRoot root = RegistryRoot::CurrentUser;
-    std::string_view keyPath;   // the bytes before the last separator; empty names the root key itself
-    std::string_view valueName; // the bytes after it, NUL-terminated in the original path; empty names the default value
+    std::string_view keyPath; // the bytes before the last separator; empty names the root key itself
+    std::string_view
+        valueName; // the bytes after it, NUL-terminated in the original path; empty names the default value
 };
 
 // Both views point into path (a null path is the empty text), which must outlive them.

@@ -33,12 +33,24 @@ RegistryValue TextValue(const char* text) {
     return value;
 }
 
-RegistryValue NumberValue(std::uint8_t number) { return Number(number); }
-RegistryValue NumberValue(std::int16_t number) { return Number(static_cast<std::uint32_t>(std::int32_t{number})); }
-RegistryValue NumberValue(std::int32_t number) { return Number(static_cast<std::uint32_t>(number)); }
-RegistryValue NumberValue(std::int64_t number) { return Number(LowBits(number)); }
-RegistryValue NumberValue(float number) { return Number(TruncatedLowBits(number)); }
-RegistryValue NumberValue(double number) { return Number(TruncatedLowBits(number)); }
+RegistryValue NumberValue(std::uint8_t number) {
+    return Number(number);
+}
+RegistryValue NumberValue(std::int16_t number) {
+    return Number(static_cast<std::uint32_t>(std::int32_t{number}));
+}
+RegistryValue NumberValue(std::int32_t number) {
+    return Number(static_cast<std::uint32_t>(number));
+}
+RegistryValue NumberValue(std::int64_t number) {
+    return Number(LowBits(number));
+}
+RegistryValue NumberValue(float number) {
+    return Number(TruncatedLowBits(number));
+}
+RegistryValue NumberValue(double number) {
+    return Number(TruncatedLowBits(number));
+}
 
 RegistryValue BytesValue(const void* bytes, std::uint32_t byteCount) {
     RegistryValue value;

@@ -18,9 +18,9 @@ TEST(MessageBoxRulesTest, ResultsMapToButtonIndexes) {
         int result;
         std::int32_t index;
     } table[] = {
-        {1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 4}, {6, 5}, {7, 6}, // IDOK ... IDNO
-        {0, 0},                                                 // MessageBoxA failed
-        {8, 0},  {10, 0}, {11, 0}, {-1, 0},                     // IDCLOSE, IDTRYAGAIN, IDCONTINUE, garbage
+        {1, 0}, {2, 1},  {3, 2},  {4, 3},  {5, 4}, {6, 5}, {7, 6}, // IDOK ... IDNO
+        {0, 0},                                                    // MessageBoxA failed
+        {8, 0}, {10, 0}, {11, 0}, {-1, 0},                         // IDCLOSE, IDTRYAGAIN, IDCONTINUE, garbage
     };
     for (const auto& entry : table) {
         EXPECT_EQ(ButtonIndexFromResult(entry.result), entry.index) << "MessageBoxA result " << entry.result;

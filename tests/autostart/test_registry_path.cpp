@@ -62,9 +62,11 @@ TEST(RegistryPathTest, TrailingSeparatorNamesTheDefaultValue) {
 
 TEST(RegistryPathTest, TrailByteOfADoubleByteCharacterIsNeverASeparator) {
     // GBK 0x81 0x5C is one character; its second byte is a backslash byte.
-    const Split inValueName = SplitOf("Key\\A\x81\x5C" "B");
+    const Split inValueName = SplitOf("Key\\A\x81\x5C"
+                                      "B");
     EXPECT_EQ(inValueName.keyPath, "Key");
-    EXPECT_EQ(inValueName.valueName, "A\x81\x5C" "B");
+    EXPECT_EQ(inValueName.valueName, "A\x81\x5C"
+                                     "B");
 
     const Split only = SplitOf("\x95\x5C");
     EXPECT_EQ(only.keyPath, "");
