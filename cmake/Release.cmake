@@ -17,8 +17,6 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -E make_directory ${release_dir}
     COMMAND ${STRIP_PROGRAM} -o ${release_dir}/CaseSwitch.exe $<TARGET_FILE:CaseSwitch>
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${release_dir}
-    # Fixed timestamps, so that the same sources give the same zip.
-    COMMAND ${CMAKE_COMMAND} -E touch_nocreate ${release_dir}/CaseSwitch.exe
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR} ${ZIP_PROGRAM} -q -X -r ${release_zip} ${release_name}
     COMMAND ${CMAKE_COMMAND} -DZIP=${release_zip} -P ${PROJECT_SOURCE_DIR}/cmake/WriteSha256.cmake
     DEPENDS CaseSwitch ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE

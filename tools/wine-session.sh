@@ -5,6 +5,7 @@
 #   tools/wine-session.sh start [--dir DIR] [--virtual-display] [--probe EXE]
 #   tools/wine-session.sh env   [--dir DIR]      prints the session's variables, for eval or source
 #   tools/wine-session.sh stop  [--dir DIR]      stops only what start started
+#   tools/wine-session.sh status [--dir DIR]     exit status 0 while a session runs
 #
 # DIR defaults to build/win32 (the win32 preset's build tree); the prefix is DIR/wineprefix, the
 # session file DIR/wine-session.env. A virtual display (Xvfb, 1024x768x24) is started with
@@ -22,7 +23,7 @@ die() {
 }
 
 usage() {
-    sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+    sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
     exit 2
 }
 
@@ -227,6 +228,7 @@ start_session() {
 case $command in
 start) start_session ;;
 stop) stop_session ;;
+status) session_alive ;;
 env)
     [[ -f $session_file ]] || die "no session in $dir (run: tools/wine-session.sh start --dir $dir)"
     cat "$session_file"
