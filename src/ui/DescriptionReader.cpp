@@ -51,7 +51,8 @@ public:
         if (!Skip(block, "object slots", windowCount)) return false;
         if (!Unique(windowIds)) return Fail(4, "a window identifier occurs twice in the window table");
 
-        windows.reserve(windowCount);
+        // Descriptions are much larger than the bytes that count them: they are added as their
+        // records are read rather than reserved from the counts.
         for (std::uint32_t id : windowIds) {
             WindowDescription window;
             window.windowId = id;
@@ -185,7 +186,6 @@ private:
         if (!Unique(ids)) return Fail(area.position, "an element identifier occurs twice");
 
         const std::size_t recordsStart = area.position;
-        window.elements.resize(elementCount);
         for (std::size_t i = 0; i < elementCount; ++i) {
             const std::size_t expected = area.position - recordsStart;
             const std::string windowWhere = where;
@@ -197,9 +197,10 @@ private:
             std::size_t recordLength = 0;
             if (!Count(area, "record length", 1, recordLength)) return false;
             Span record{area.position, area.position + recordLength, "its record"};
-            ElementDescription& element = window.elements[i];
+            ElementDescription element;
             element.elementId = ids[i];
             if (!ReadElement(record, element)) return false;
+            window.elements.push_back(std::move(element));
             area.position = record.end;
             where = windowWhere;
         }
