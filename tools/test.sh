@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# Runs every test layer and ends with one line "N passed, N failed" (", N skipped" when some were):
+#   1. native unit tests of the platform-free logic (clang, AddressSanitizer + UBSan), preset native
+#   2. GoogleTest executables built with mingw and run under Wine by ctest, preset win32
+#   3. end-to-end tests of the real program under Wine (ctest label e2e, one at a time)
+#   4. each fuzz target of the native build (build/native/fuzz/**/*_fuzz) for FUZZ_SECONDS (30)
+# Installs what is missing first (tools/deps.sh). The Wine session (prefix build/win32/wineprefix,
+# a virtual display, one wineserver) is started for layers 2 and 3 and stopped at the end.
+# Exit status 0 only when nothing failed. Logs: build/test-logs.
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+fuzz_seconds=${FUZZ_SECONDS:-30}
+logs=$root/build/test-logs
+passed=0
+failed=0
+skipped=0
+failures=()
+
+banner() {
+    printf '\n==== %s\n' "$*"
+}
+
+fail_step() {
+    failed=$((failed + 1))
+    failures+=("$1")
+    echo "FAILED: $1"
+}
+
+# Runs a configure or build step with its output in a log; shows the end of the log if it fails.
+quiet_step() {
+    local name=$1 log=$logs/$1.log
+    shift
+    if "$@" >"$log" 2>&1; then
+        return 0
+    fi
+    tail -n 60 "$log"
+    fail_step "$name (log: ${log#"$root"/})"
+    return 1
+}
+
+# Counts one ctest run from its JUnit report; a run that fails without a failed test (a discovery
+# error) counts as one failure of its own.
+run_ctest() {
+    local name=$1 junit=$logs/$1.xml
+    shift
+    rm -f "$junit"
+    ctest "$@" --output-junit "$junit"
+    local status=$?
+    local counts
+    counts=$(python3 - "$junit" <<'EOF'
+import sys
+import xml.etree.ElementTree as tree
+try:
+    cases = tree.parse(sys.argv[1]).getroot().iter("testcase")
+except (OSError, tree.ParseError):
+    cases = []
+run = fail = other = 0
+for case in cases:
+    status = case.get("status")
+    skip = case.find("skipped")
+    reason = skip.get("message", "") if skip is not None else ""
+    if status == "run":
+        run += 1
+    elif status == "notrun" and reason.startswith(("SKIP_REGULAR_EXPRESSION", "SKIP_RETURN_CODE")):
+        other += 1
+    else:
+        # Failed, or never ran (an executable that was not built is a failure, not a skip).
+        fail += 1
+print(run, fail, other)
+EOF
+)
+    local run fail other
+    read -r run fail other <<<"$counts"
+    passed=$((passed + run))
+    skipped=$((skipped + other))
+    if ((fail)); then
+        failed=$((failed + fail))
+        failures+=("$fail $name test(s)")
+    elif ((status)); then
+        fail_step "$name: ctest exited with status $status"
+    fi
+}
+
+# Finds the seed corpus of a fuzz target: fuzz/<dir>/corpus beside its sources.
+seed_corpus() {
+    local exe=$1 relative
+    relative=$(dirname "${exe#build/native/fuzz/}")
+    local name
+    name=$(basename "$exe")
+    for candidate in "fuzz/$relative/corpus" "fuzz/${name%_fuzz}/corpus" "fuzz/$name/corpus"; do
+        if [[ -d $candidate ]]; then
+            echo "$candidate"
+            return
+        fi
+    done
+}
+
+run_fuzz_target() {
+    local exe=$1 name
+    name=$(basename "$exe")
+    local work=build/native/fuzz-corpus/$name seeds
+    seeds=$(seed_corpus "$exe")
+    mkdir -p "$work" "$logs/fuzz-artifacts"
+    # New inputs go to the first directory (the build tree), never into the committed seeds.
+    timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -timeout=25 -print_final_stats=1 \
+        -artifact_prefix="$logs/fuzz-artifacts/$name-" "$work" ${seeds:+"$seeds"} >"$logs/fuzz-$name.log" 2>&1
+}
+
+banner "dependencies"
+mkdir -p "$logs"
+if ! tools/deps.sh; then
+    echo "tools/deps.sh failed: nothing can be built"
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+started=$SECONDS
+banner "layer 1: native logic tests (ASan + UBSan)"
+if quiet_step native-configure cmake --preset native; then
+    # -k 0: one broken target does not hide the results of the others.
+    quiet_step native-build cmake --build --preset native -- -k 0
+    run_ctest native --preset native -j2 --timeout 300
+fi
+echo "native layer: $((SECONDS - started)) s"
+
+started=$SECONDS
+banner "layers 2 and 3: Windows tests under Wine"
+if quiet_step win32-configure cmake --preset win32; then
+    quiet_step win32-build cmake --build --preset win32 -- -k 0
+    own_session=1
+    if tools/wine-session.sh status --dir build/win32; then
+        own_session=0
+        echo "using the Wine session that already runs in build/win32 (left running)"
+    fi
+    if ((own_session)); then
+        trap 'tools/wine-session.sh stop --dir build/win32' EXIT
+    fi
+    if tools/wine-session.sh start --dir build/win32 --virtual-display; then
+        eval "$(tools/wine-session.sh env --dir build/win32)"
+        run_ctest wine --preset win32 -j2 -LE e2e --timeout 300
+        echo "Wine GoogleTest layer: $((SECONDS - started)) s"
+        # Alone: these need the X keyboard focus, the global hot key and the clipboard.
+        run_ctest e2e --preset win32 -L e2e --timeout 300
+    else
+        fail_step "starting the Wine session"
+    fi
+    if ((own_session)); then
+        tools/wine-session.sh stop --dir build/win32
+        trap - EXIT
+    fi
+fi
+echo "Windows layers: $((SECONDS - started)) s"
+
+started=$SECONDS
+banner "layer 4: fuzz targets, ${fuzz_seconds} s each"
+mapfile -t targets < <(find build/native/fuzz -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
+# Two cores: two targets at a time.
+declare -A fuzz_pids=()
+for exe in "${targets[@]}"; do
+    while (($(jobs -rp | wc -l) >= 2)); do
+        wait -n
+    done
+    run_fuzz_target "$exe" &
+    fuzz_pids[$exe]=$!
+done
+for exe in "${targets[@]}"; do
+    name=$(basename "$exe")
+    if wait "${fuzz_pids[$exe]}"; then
+        passed=$((passed + 1))
+        echo "fuzz $name: passed ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$logs/fuzz-$name.log" | grep -o '[0-9]*$') runs)"
+    else
+        tail -n 40 "$logs/fuzz-$name.log"
+        fail_step "fuzz $name (log: build/test-logs/fuzz-$name.log)"
+    fi
+done
+((${#targets[@]})) || echo "no fuzz targets in build/native/fuzz"
+echo "fuzz layer: $((SECONDS - started)) s"
+
+banner "summary"
+for failure in "${failures[@]}"; do
+    echo "  failed: $failure"
+done
+summary="$passed passed, $failed failed"
+((skipped)) && summary+=", $skipped skipped"
+echo "$summary"
+((failed == 0))
