@@ -200,6 +200,14 @@ void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, 
 #endif
 }
 
+void ConvertCaseWide(LetterCase letterCase, const char16_t* source, std::size_t length, char16_t* target) {
+    const char16_t first = FirstLetter(letterCase);
+    for (std::size_t i = 0; i < length; ++i) {
+        const char16_t unit = source[i];
+        target[i] = static_cast<char16_t>(unit - first) < 26 ? static_cast<char16_t>(unit ^ 0x20) : unit;
+    }
+}
+
 std::int32_t CharCodeAt(const char* text, std::int32_t position) {
     // Positions of 0 and below wrap to an index beyond any text.
     const std::uint32_t index = static_cast<std::uint32_t>(position) - 1u;

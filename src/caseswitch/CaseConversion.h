@@ -18,6 +18,10 @@ enum class LetterCase { Upper, Lower };
 // into `target`, which has room for `length` bytes and may be `source` itself. Writes no NUL.
 void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, char* target);
 
+// The same for UTF-16 text: only the 26 ASCII letters change (each is a code unit of its own, so
+// nothing needs stepping over). `target` may be `source`.
+void ConvertCaseWide(LetterCase letterCase, const char16_t* source, std::size_t length, char16_t* target);
+
 // The byte at 1-based `position`, sign-extended: 0 for a position below 1 or past the NUL (the
 // NUL itself gives 0 too). Reads no further than the NUL or the position, whichever comes first.
 std::int32_t CharCodeAt(const char* text, std::int32_t position);

@@ -1,10 +1,10 @@
-// The case switch: Ctrl+CapsLock copies the selection, converts it and pastes it back.
-#include <cstdint>
-
+// The case-switch action: the hot-key step of the main window's creation handler, the handler of
+// the hot-key note label's feedback event, and the exit routine that releases the kept texts.
 #include "app/ProgramHandlers.h"
-#include "runtime/ClipboardCommands.h"
+#include "runtime/CaseSwitchCommands.h"
 #include "runtime/HotKeyCommands.h"
 #include "runtime/KeyCommands.h"
+#include "runtime/MessageBoxCommands.h"
 #include "runtime/Runtime.h"
 #include "runtime/TextCommands.h"
 
@@ -15,19 +15,24 @@ std::int32_t hotKeyId = 0;
 runtime::Text savedClipboardText = nullptr;
 runtime::Text copiedSelection = nullptr;
 
-constexpr std::int32_t kCtrlModifierSet = 1;
-constexpr std::int32_t kCapsLockKey = 0x14;
+constexpr std::int32_t kModifierSetCtrl = 1;
 constexpr std::int32_t kControlKey = 0x11;
-constexpr std::int32_t kLetterC = 0x43;
-constexpr std::int32_t kLetterV = 0x56;
+constexpr std::int32_t kCapsLockKey = 20;
+constexpr std::int32_t kCopyKey = 0x43;
+constexpr std::int32_t kPasteKey = 0x56;
+constexpr std::int32_t kDirectionBytePosition = 2;
 
-const char* OrEmpty(const char* text) {
-    return text ? text : "";
-}
+// The physical release of the hot key must not land among the injected keystrokes: a Ctrl let go
+// between them turns the paste into a typed "V".
+constexpr std::int32_t kReleaseWaitMilliseconds = 2000;
+// Programs copy within a few milliseconds; this much leaves room for a busy one.
+constexpr std::int32_t kCopyWaitMilliseconds = 500;
+// After this long without the paste taking the text, the earlier content goes back regardless.
+constexpr std::int32_t kPasteWaitMilliseconds = 1000;
 
-void Keep(runtime::Text& kept, runtime::Text text) {
+void Keep(runtime::Text& kept, runtime::Text replacement) {
     runtime::ReleaseMemory(kept);
-    kept = text;
+    kept = replacement;
 }
 
 } // namespace
@@ -35,21 +40,48 @@ void Keep(runtime::Text& kept, runtime::Text text) {
 void HotKeyStep() {
     runtime::WindowHandle mainWindow = runtime::GetWindowHandle(kMainWindowId, kMainWindowElementId);
     runtime::WindowHandle noteLabel = runtime::GetWindowHandle(kMainWindowId, kHotKeyNoteLabelId);
-    hotKeyId = runtime::RegisterGlobalHotKey(mainWindow, noteLabel, kCtrlModifierSet, kCapsLockKey);
+    hotKeyId = runtime::RegisterGlobalHotKey(mainWindow, noteLabel, kModifierSetCtrl, kCapsLockKey);
+    // Without the hot key this copy can do nothing; the user should know why.
+    if (hotKeyId == 0) {
+        runtime::ShowMessageBox("Ctrl+CapsLock 热键已被其他程序占用，本程序无法切换大小写。", 0, "信息：");
+    }
 }
 
-void CaseSwitchAction(std::int32_t first, std::int32_t) {
-    if (first != hotKeyId) return;
-    Keep(savedClipboardText, runtime::GetClipboardText());
-    runtime::SimulateKeys(kControlKey, kLetterC);
-    Keep(copiedSelection, runtime::GetClipboardText());
-    const std::int32_t code = runtime::GetCharCode(OrEmpty(copiedSelection), 2);
-    runtime::Text converted = code >= 'A' && code <= 'Z' ? runtime::ToLowerCase(OrEmpty(copiedSelection))
-                                                         : runtime::ToUpperCase(OrEmpty(copiedSelection));
-    runtime::SetClipboardText(OrEmpty(converted));
+void CaseSwitchAction(std::int32_t first, std::int32_t second) {
+    static_cast<void>(second);
+    // 0 is no hot key at all: a refused registration must not make the label's events act.
+    if (hotKeyId == 0 || first != hotKeyId) return;
+    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds)) return;
+
+    runtime::ClipboardExchange exchange;
+    // A clipboard that stays busy: no keystrokes, no writes.
+    if (!exchange.SaveClipboard()) return;
+    Keep(savedClipboardText, exchange.TakeSavedText());
+
+    runtime::SimulateKeys(kControlKey, kCopyKey);
+    // Nothing copied, or no text in the copy: nothing is pasted, and the clipboard goes back.
+    if (!exchange.WaitForCopy(kCopyWaitMilliseconds)) {
+        exchange.RestoreClipboard();
+        return;
+    }
+    Keep(copiedSelection, exchange.TakeCopiedText());
+    if (copiedSelection == nullptr) {
+        exchange.RestoreClipboard();
+        return;
+    }
+
+    const std::int32_t code = runtime::GetCharCode(copiedSelection, kDirectionBytePosition);
+    const bool toLower = code >= 65 && code <= 90;
+    runtime::Text converted = toLower ? runtime::ToLowerCase(copiedSelection) : runtime::ToUpperCase(copiedSelection);
+    const bool offered = exchange.OfferConverted(converted ? converted : "", toLower);
     runtime::ReleaseMemory(converted);
-    runtime::SimulateKeys(kControlKey, kLetterV);
-    runtime::SetClipboardText(OrEmpty(savedClipboardText));
+
+    // The paste goes only where the copy came from.
+    if (offered && exchange.SameForeground()) {
+        runtime::SimulateKeys(kControlKey, kPasteKey);
+        exchange.WaitForPaste(kPasteWaitMilliseconds);
+    }
+    exchange.RestoreClipboard();
 }
 
 void ReleaseKeptTexts() {

@@ -222,6 +222,17 @@ TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
     }
 }
 
+TEST(CaseConversion, WideTextChangesOnlyTheAsciiLetters) {
+    // Full-width letters, Greek, a surrogate pair and the code units just outside both ranges.
+    const std::u16string text = u"aZ@[`{\uFF41\uFF21\u03B1\u0391\U0001F600\u0161x";
+    std::u16string upper(text.size(), u'\0');
+    std::u16string lower(text.size(), u'\0');
+    ConvertCaseWide(LetterCase::Upper, text.data(), text.size(), upper.data());
+    ConvertCaseWide(LetterCase::Lower, text.data(), text.size(), lower.data());
+    EXPECT_TRUE(upper == u"AZ@[`{\uFF41\uFF21\u03B1\u0391\U0001F600\u0161X") << "upper case changed more than a-z";
+    EXPECT_TRUE(lower == u"az@[`{\uFF41\uFF21\u03B1\u0391\U0001F600\u0161x") << "lower case changed more than A-Z";
+}
+
 TEST(CharCodeAt, PositionsInsideOutsideAndBelowTheText) {
     // Exactly sized, so a read past the NUL is a sanitizer report.
     auto exact = [](const char* literal) {

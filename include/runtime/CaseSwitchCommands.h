@@ -1,0 +1,62 @@
+// What the case-switch action needs besides the text, clipboard and key commands: waiting until
+// the hot key has been let go, and one exchange of the selection through the clipboard that
+// leaves the clipboard as it was.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "runtime/Runtime.h"
+
+namespace runtime {
+
+// Waits until neither key (virtual-key codes) is held down, handling only the messages other
+// threads send meanwhile; false when one is still held after `milliseconds`.
+bool WaitForKeysReleased(std::int32_t key1, std::int32_t key2, std::int32_t milliseconds);
+
+// One press's trip through the clipboard, in the order of its steps: save the clipboard, let the
+// copy keystroke arrive, offer the converted text, let the paste keystroke take it, put the saved
+// content back. Every wait is bounded and handles only messages sent by other threads, so a
+// further hot-key press stays queued until this exchange is over. Lives for one press.
+class ClipboardExchange {
+public:
+    ClipboardExchange();
+    // Puts the saved content back if RestoreClipboard has not run yet.
+    ~ClipboardExchange();
+    ClipboardExchange(const ClipboardExchange&) = delete;
+    ClipboardExchange& operator=(const ClipboardExchange&) = delete;
+
+    // Saves every copyable format of the clipboard, and notes its sequence number and the
+    // foreground window for the copy that follows. False when the clipboard stayed busy: then
+    // nothing was read and nothing will be written.
+    bool SaveClipboard();
+    // The saved content's text (CF_TEXT), handed over once; null when it held none.
+    Text TakeSavedText();
+
+    // After the copy keystroke: waits until new content has reached the clipboard and reads it.
+    // False when none came within `milliseconds`.
+    bool WaitForCopy(std::int32_t milliseconds);
+    // The copied text (CF_TEXT), handed over once; null when the copy held no text.
+    Text TakeCopiedText();
+
+    // Offers `converted` (the copied text converted, lower case when `toLower`) for the paste.
+    // When the copied Unicode text does not survive the ANSI code page, the Unicode text itself
+    // is converted the same way and offered instead, so that no character of it is lost.
+    bool OfferConverted(const char* converted, bool toLower);
+    // Whether the window that took the copy keystroke is still in the foreground.
+    bool SameForeground() const;
+    // After the paste keystroke: waits until the paste has taken the offered text and the pasting
+    // program has let go of the clipboard. False when that did not happen within `milliseconds`.
+    bool WaitForPaste(std::int32_t milliseconds);
+
+    // Puts the saved content back when the clipboard has changed since it was saved, unless
+    // another program has put content of its own there meanwhile. False when the clipboard could
+    // not be written.
+    bool RestoreClipboard();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+} // namespace runtime

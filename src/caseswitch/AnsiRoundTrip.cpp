@@ -1,0 +1,28 @@
+#include "caseswitch/AnsiRoundTrip.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace runtime {
+
+bool SurvivesAnsiCodePage(const std::wstring& text) {
+    if (text.empty()) return true;
+    const int wideLength = static_cast<int>(text.size());
+    // No best-fit mapping: a character that only resembles one of the code page's must count as lost.
+    BOOL usedDefault = FALSE;
+    const int ansiLength =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
+    if (ansiLength <= 0 || usedDefault) return false;
+    std::string ansi(static_cast<std::size_t>(ansiLength), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, ansi.data(), ansiLength, nullptr,
+                        &usedDefault);
+    if (usedDefault) return false;
+    const int backLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, nullptr, 0);
+    if (backLength != wideLength) return false;
+    std::wstring back(static_cast<std::size_t>(backLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, back.data(), backLength);
+    return back == text;
+}
+
+} // namespace runtime
