@@ -1,8 +1,10 @@
 # End-to-end tests: Python unittest scripts that start the real program under Wine and watch it
 # from outside through tests/e2e/harness.py (probe helper, xdotool, screenshots, exit codes).
 #
-#   caseswitch_add_e2e_test(script)   registers each test method of the script as one ctest test,
-#                                     e2e.<module>.<Class>.<test_method>
+#   caseswitch_add_e2e_test(script [ENVIRONMENT NAME=VALUE...])
+#       registers each test method of the script as one ctest test, e2e.<module>.<Class>.<test_method>,
+#       with CASESWITCH_EXE, CASESWITCH_PROBE, CASESWITCH_SESSION_ENV, CASESWITCH_SCREENSHOT_DIR and the
+#       harness on PYTHONPATH, plus the variables given (helper executables of the script, say)
 #
 # They run in the session of tools/wine-session.sh (its file build/<preset>/wine-session.env).
 # All of them hold the ctest resource lock "desktop": they need the X keyboard focus, the global hot
@@ -17,9 +19,18 @@ if(NOT WIN32 OR NOT CASESWITCH_TESTS)
 endif()
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(CASESWITCH_E2E_HARNESS_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/e2e)
+get_filename_component(CASESWITCH_E2E_HARNESS_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/e2e ABSOLUTE)
 
 function(caseswitch_add_e2e_test script)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "ENVIRONMENT")
+    set(environment
+        CASESWITCH_EXE=$<TARGET_FILE:CaseSwitch>
+        CASESWITCH_PROBE=$<TARGET_FILE:probe>
+        CASESWITCH_SESSION_ENV=${CMAKE_BINARY_DIR}/wine-session.env
+        CASESWITCH_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots
+        PYTHONPATH=${CASESWITCH_E2E_HARNESS_DIR}
+        PYTHONDONTWRITEBYTECODE=1
+        ${arg_ENVIRONMENT})
     get_filename_component(path ${script} ABSOLUTE)
     get_filename_component(directory ${path} DIRECTORY)
     get_filename_component(module ${path} NAME_WE)
@@ -40,7 +51,7 @@ function(caseswitch_add_e2e_test script)
                 RESOURCE_LOCK desktop
                 TIMEOUT 120
                 SKIP_REGULAR_EXPRESSION "\\.\\.\\. skipped"
-                ENVIRONMENT "CASESWITCH_EXE=$<TARGET_FILE:CaseSwitch>;CASESWITCH_PROBE=$<TARGET_FILE:probe>;CASESWITCH_SESSION_ENV=${CMAKE_BINARY_DIR}/wine-session.env;CASESWITCH_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots;PYTHONPATH=${CASESWITCH_E2E_HARNESS_DIR};PYTHONDONTWRITEBYTECODE=1")
+                ENVIRONMENT "${environment}")
         endif()
     endforeach()
 endfunction()
