@@ -134,10 +134,8 @@ bool ClipboardExchange::WaitForPaste(std::int32_t milliseconds) {
         if (!window.Rendered()) return false;
         HWND requester = window.RenderRequester();
         if (!requester) return true; // opened without a window: the restore's own open waits for it
-        DWORD requesterProcess = 0;
-        GetWindowThreadProcessId(requester, &requesterProcess);
         // Someone else fetched the text (a clipboard viewer, say): the paste may still be to come.
-        if (requesterProcess != targetProcess) return false;
+        if (window.RenderRequesterProcess() != targetProcess) return false;
         return GetOpenClipboardWindow() != requester;
     });
 }

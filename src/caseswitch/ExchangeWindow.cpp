@@ -52,6 +52,7 @@ bool ExchangeWindow::OfferOnOpenClipboard(UINT format, std::vector<unsigned char
     offeredData = std::move(data);
     rendered = false;
     renderRequester = nullptr;
+    renderRequesterProcess = 0;
     takenOver = false;
     SetClipboardData(format, nullptr);
     // The clipboard lists a delayed format as soon as it is announced; only its data is missing.
@@ -81,7 +82,9 @@ void ExchangeWindow::Render() {
     if (!SetClipboardData(offeredFormat, block.Get())) return;
     block.Release();
     rendered = true;
+    // Noted now: the requester's window may be gone by the time anyone asks.
     renderRequester = GetOpenClipboardWindow();
+    if (renderRequester) GetWindowThreadProcessId(renderRequester, &renderRequesterProcess);
 }
 
 LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

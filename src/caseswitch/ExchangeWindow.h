@@ -29,9 +29,10 @@ public:
     void EmptyOpenClipboard();
 
     // The offered data has been handed out; RenderRequester() had the clipboard open then (null
-    // when it opened the clipboard without a window).
+    // when it opened the clipboard without a window), in process RenderRequesterProcess().
     bool Rendered() const { return rendered; }
     HWND RenderRequester() const { return renderRequester; }
+    DWORD RenderRequesterProcess() const { return renderRequesterProcess; }
 
     // Another program emptied the clipboard after the offer: what is there now is theirs.
     bool TakenOver() const { return takenOver; }
@@ -46,6 +47,7 @@ private:
     bool pending = false;
     bool rendered = false;
     HWND renderRequester = nullptr;
+    DWORD renderRequesterProcess = 0;
     bool takenOver = false;
     bool emptying = false;
 };
