@@ -1,0 +1,214 @@
+"""Tray residence as a user meets it: the hide button, the icon in Wine's notification area, clicks
+on it, its tips, and the icon's end with the window."""
+
+import os
+import time
+import unittest
+
+import harness
+
+HIDDEN_TIP = "最小化到系统托盘".encode("gbk")
+RESTORED_TIP = "最小化".encode("gbk")
+SENTINEL_TIP = b"sentinel"
+
+BUTTON_ID = 110
+TRAY_CALLBACK = 0x8064
+TRAY_ICON_ID = 100
+WM_NULL = 0x0000
+WM_CLOSE = 0x0010
+WM_LBUTTONUP = 0x0202
+WM_LBUTTONDBLCLK = 0x0203
+
+
+class TrayProbe(harness.Probe):
+    """tests/tray/tray_probe.exe, built next to the probe helper."""
+
+    def __init__(self, env):
+        path = os.path.join(os.path.dirname(harness.required_path("CASESWITCH_PROBE")), "tray_probe.exe")
+        if not os.path.exists(path):
+            raise AssertionError(f"{path} does not exist: build the tray_probe target")
+        super().__init__(probe=path, env=env)
+
+    def icons(self):
+        answer = self.require("icons")
+        for icon in answer["icons"]:
+            icon["tip"] = bytes.fromhex(icon["tip_hex"]) if icon["tip_hex"] is not None else None
+        return answer
+
+
+def centre(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
+def is_tile_blue(rgb):
+    red, green, blue = rgb
+    return blue > 150 and blue > red + 60
+
+
+class TrayResidenceTest(harness.ProgramTestCase):
+    def setUp(self):
+        super().setUp()
+        self.tray = TrayProbe(self.env)
+        self.addCleanup(self.tray.close)
+        self.button = next(child["hwnd"] for child in self.probe.children(self.hwnd) if child["id"] == BUTTON_ID)
+        self.assertEqual(self.tray.icons()["icons"], [], "the program starts without an icon")
+
+    # What the notification area shows, once it shows what is expected.
+    def wait_icons(self, tips, what):
+        seen = {}
+
+        def arrived():
+            seen["icons"] = self.tray.icons()
+            return sorted(icon["tip"] for icon in seen["icons"]["icons"]) == sorted(tips)
+
+        try:
+            harness.wait_until(arrived, 5, what)
+        except AssertionError:
+            raise AssertionError(f"{what}: expected icons with tips {tips}, saw {seen['icons']}") from None
+        return seen["icons"]
+
+    def program_icon(self, icons):
+        return next(icon for icon in icons["icons"] if icon["tip"] != SENTINEL_TIP)
+
+    def hide(self):
+        self.probe.click(self.button)
+        self.probe.wait_hidden(self.hwnd)
+
+    def restore_by_message(self):
+        self.probe.post(self.hwnd, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK)
+        self.probe.wait_visible(self.hwnd)
+
+    def assert_running_hidden(self, what):
+        self.assertIsNone(self.program.poll(), f"{what}: the program ended")
+        self.assertFalse(self.probe.info(self.hwnd)["visible"], f"{what}: the window is shown")
+
+    def memory_in_use(self, pid):
+        """Private bytes where the system counts them; Wine reports 0 there and counts the working set."""
+        memory = self.probe.memory(pid)
+        return memory["private_bytes"] or memory["working_set"]
+
+    def test_the_hide_button_hides_the_window_and_shows_the_icon_with_its_tip(self):
+        self.hide()
+        icons = self.wait_icons([HIDDEN_TIP], "after the hide button")
+        self.assertTrue(icons["tray_visible"], "Wine's tray window shows the icon")
+        self.assert_running_hidden("after the hide button")
+
+    def test_single_and_right_clicks_change_nothing_and_a_double_click_restores(self):
+        self.hide()
+        self.tray.require("sentinel-add")
+        icons = self.wait_icons([HIDDEN_TIP, SENTINEL_TIP], "the program's icon and the sentinel")
+        program_x, program_y = centre(self.program_icon(icons)["rect"])
+        sentinel = next(icon for icon in icons["icons"] if icon["tip"] == SENTINEL_TIP)
+
+        self.x.click(program_x, program_y, button=1)
+        self.x.click(program_x, program_y, button=3)
+        # The shell relays clicks in the order they happen: once it has relayed a click on the
+        # sentinel icon, the program's two clicks are in the program's queue, and a message sent to
+        # the program returns only after it has handled them.
+        self.x.click(*centre(sentinel["rect"]), button=1)
+        harness.wait_until(
+            lambda: WM_LBUTTONUP in self.tray.require("sentinel-seen")["messages"], 5, "the click on the sentinel"
+        )
+        self.probe.send(self.hwnd, WM_NULL)
+        self.assert_running_hidden("after a single left click and a right click")
+        self.wait_icons([HIDDEN_TIP, SENTINEL_TIP], "the tip after the single clicks")
+
+        self.x.click(program_x, program_y, button=1, repeat=2)
+        self.probe.wait_visible(self.hwnd)
+        self.wait_icons([RESTORED_TIP, SENTINEL_TIP], "the icon stays after the restore, with its other tip")
+        self.probe.send(self.hwnd, WM_NULL)
+        self.assertTrue(self.probe.info(self.hwnd)["visible"], "the window stays shown after the double-click")
+
+    def test_hiding_again_brings_back_the_hidden_tip(self):
+        self.hide()
+        self.wait_icons([HIDDEN_TIP], "after hiding")
+        self.restore_by_message()
+        self.wait_icons([RESTORED_TIP], "after restoring")
+        # A double-click while the window is shown leaves it shown.
+        self.probe.post(self.hwnd, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK)
+        self.probe.send(self.hwnd, WM_NULL)
+        self.assertTrue(self.probe.info(self.hwnd)["visible"])
+        self.wait_icons([RESTORED_TIP], "after a double-click on the shown window")
+        self.hide()
+        self.wait_icons([HIDDEN_TIP], "after hiding again")
+
+    def test_closing_the_window_removes_the_icon(self):
+        self.hide()
+        self.wait_icons([HIDDEN_TIP], "after hiding")
+        self.restore_by_message()
+        self.probe.post(self.hwnd, WM_CLOSE)
+        self.assertEqual(self.wait_exit(), 0)
+        icons = self.wait_icons([], "after the window closed")
+        self.assertFalse(icons["tray_visible"], "Wine's tray window goes with its last icon")
+
+    def test_closing_the_hidden_window_removes_the_icon(self):
+        self.hide()
+        self.wait_icons([HIDDEN_TIP], "after hiding")
+        self.probe.post(self.hwnd, WM_CLOSE)
+        self.assertEqual(self.wait_exit(), 0)
+        self.wait_icons([], "after the hidden window closed")
+
+    def test_a_recreated_taskbar_gets_the_icon_again(self):
+        self.hide()
+        self.wait_icons([HIDDEN_TIP], "after hiding")
+        # A restarted taskbar knows no icons, and says so with its broadcast.
+        self.tray.require("forget", self.hwnd)
+        self.wait_icons([], "after the taskbar forgot the icon")
+        self.tray.require("taskbar-created")
+        self.wait_icons([HIDDEN_TIP], "after the TaskbarCreated broadcast")
+        # And the icon that came back still brings the window back.
+        self.restore_by_message()
+        self.wait_icons([RESTORED_TIP], "after restoring through the icon that came back")
+
+    def test_1000_hide_and_restore_cycles_leave_handles_and_memory_where_they_were(self):
+        pid = self.main["pid"]
+        for _ in range(3):  # the first cycles make what is kept for the whole run
+            self.hide()
+            self.restore_by_message()
+        before = (self.tray.require("handle-level")["user"], self.memory_in_use(pid))
+        started = time.monotonic()
+        for _ in range(1000):
+            self.hide()
+            self.restore_by_message()
+        seconds = time.monotonic() - started
+        after = (self.tray.require("handle-level")["user"], self.memory_in_use(pid))
+        print(
+            f"\n1000 hide/restore cycles in {seconds:.1f} s; user handle level {before[0]} -> {after[0]}, "
+            f"memory in use {before[1]} -> {after[1]} bytes"
+        )
+        # Each cycle makes two icons; keeping either would raise the level by 1000 or more.
+        self.assertLessEqual(after[0], before[0] + 32, f"user handle level {before[0]} -> {after[0]}")
+        self.assertLess(after[1] - before[1], 4 << 20, f"memory in use {before[1]} -> {after[1]} bytes")
+        gui = self.probe.gui_resources(pid)
+        if gui["user"] or gui["gdi"]:  # Wine does not count them; Windows does
+            self.fail(f"GetGuiResources counts exist here and need a baseline: {gui}")
+        self.wait_icons([RESTORED_TIP], "after the cycles")
+
+    def test_screenshot_of_the_icon_in_the_notification_area(self):
+        self.hide()
+        icon = self.program_icon(self.wait_icons([HIDDEN_TIP], "after hiding"))
+        tray = self.probe.info(self.probe.find_window("__winex11_standalone_tray"))
+        # With the pointer resting on the icon, the shell shows its tip.
+        self.x.run("mousemove", *(str(value) for value in centre(icon["rect"])))
+        tip = harness.wait_until(
+            lambda: next((w for w in self.probe.list_windows("tooltips_class32") if w["visible"]), None),
+            10,
+            "the icon's tooltip",
+        )
+        screen = self.probe.screen()
+        rect = [
+            max(min(tray["rect"][0], tip["rect"][0]), 0),
+            max(min(tray["rect"][1], tip["rect"][1]), 0),
+            min(max(tray["rect"][2], tip["rect"][2]), screen["cx"]),
+            min(max(tray["rect"][3], tip["rect"][3]), screen["cy"]),
+        ]
+        path = os.path.join(harness.screenshot_dir(), "tray-icon.png")
+        image = harness.screenshot(path, rect, env=self.env)
+        left, top, right, bottom = icon["rect"]
+        box = [left - rect[0], top - rect[1], right - rect[0], bottom - rect[1]]
+        self.assertGreater(image.count(box, is_tile_blue), 20, f"the blue tile of the icon at {icon['rect']} ({path})")
+        self.x.run("mousemove", "600", "700")
+
+if __name__ == "__main__":
+    unittest.main()
