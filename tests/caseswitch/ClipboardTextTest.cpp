@@ -249,7 +249,8 @@ TEST_F(ClipboardText, ShortHoldIsOutlastedAndSentMessagesAreHandledWhileWaiting)
     EXPECT_TRUE(open) << "gave up after " << attempts << " attempts";
     EXPECT_GE(attempts, 2);
     EXPECT_NE(seenHolder, nullptr) << "the sent message was handled while nobody held the clipboard";
-    std::printf("[ retry    ] opened after %d attempts, %.2f ms\n", attempts, microseconds / 1000);
+    std::printf("[ retry    ] %s after %d attempts, %.2f ms\n", open ? "opened" : "gave up", attempts,
+                microseconds / 1000);
 }
 
 } // namespace
