@@ -72,8 +72,9 @@ const Command kCommands[] = {
     {"acp", 0, 0, CodePageCommand, "ANSI and OEM code pages of this process"},
     {"screen", 0, 0, ScreenCommand, "primary screen size and frame metrics"},
     {"async-key", 1, 1, AsyncKeyCommand, "VK  GetAsyncKeyState (down) and this thread's toggle"},
-    {"guiresources", 1, 1, GuiResourcesCommand, "PID  GDI and USER object counts"},
-    {"memory", 1, 1, MemoryCommand, "PID  private bytes and working set"},
+    // Wine 8 answers 0 for both counts and 0 private bytes for another process; the working set is real.
+    {"guiresources", 1, 1, GuiResourcesCommand, "PID  GDI and USER object counts (0 under Wine 8)"},
+    {"memory", 1, 1, MemoryCommand, "PID  private bytes (0 under Wine 8) and working set"},
 };
 
 } // namespace
