@@ -2,8 +2,12 @@
 #
 #   caseswitch_add_logic_test(name sources...)  platform-free logic: built natively (with the
 #                                               sanitizers) and for Windows (run under Wine)
-#   caseswitch_add_wine_test(name sources...)   Windows behaviour: built for Windows only, linked
-#                                               with the runtime, run under Wine
+#   caseswitch_add_wine_test(name [DESKTOP] sources...)
+#                                               Windows behaviour: built for Windows only, linked
+#                                               with the runtime, run under Wine. DESKTOP: the tests
+#                                               use what the session has once (clipboard, keyboard
+#                                               focus, global hot keys) and never run beside
+#                                               another such test or an end-to-end test
 # Both are GoogleTest executables discovered at test time (PRE_TEST), so that discovery under
 # Wine runs with the test run's display and prefix rather than at build time.
 
@@ -35,7 +39,13 @@ function(caseswitch_add_wine_test name)
     if(NOT WIN32)
         return()
     endif()
-    add_executable(${name} ${ARGN})
+    cmake_parse_arguments(PARSE_ARGV 1 WINE_TEST "DESKTOP" "" "")
+    add_executable(${name} ${WINE_TEST_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE runtime gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES LABELS wine)
+    if(WINE_TEST_DESKTOP)
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                             PROPERTIES LABELS wine RESOURCE_LOCK desktop)
+    else()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES LABELS wine)
+    endif()
 endfunction()
