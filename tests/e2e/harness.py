@@ -293,6 +293,11 @@ class X:
         # motion that never comes when the pointer already stands there.)
         self.run("mousemove", str(x), str(y), "click", "--repeat", str(repeat), "--delay", "80", str(button))
 
+    def focus_window(self):
+        """The X window holding the keyboard focus (compare with a probe info's x11_window)."""
+        answer = self.run("getwindowfocus").strip()
+        return int(answer) if answer.isdigit() else 0
+
     def caps_lock_on(self):
         query = subprocess.run(["xset", "q"], env=self.env, capture_output=True, text=True, timeout=10).stdout
         return "Caps Lock:   on" in query
@@ -386,7 +391,19 @@ class ProgramTestCase(unittest.TestCase):
         try:
             return self.program.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise AssertionError(f"the program was still running {timeout} s later") from None
+            raise AssertionError(f"the program was still running {timeout} s later; {self.desktop()}") from None
+
+    def desktop(self):
+        """What holds the screen and the keyboard, for failure messages."""
+        windows = [
+            f"{w['class']} {w['text']!r} pid {w['pid']}{'' if w['enabled'] else ' (disabled)'}"
+            for w in self.probe.list_windows()
+            if w["visible"]
+        ]
+        return (
+            f"foreground {self.probe.foreground()} (main window {self.hwnd}), X focus {self.x.focus_window()} "
+            f"(main window's {self.main['x11_window']}), visible top-level windows: {windows}"
+        )
 
     def focus_id(self):
         return self.probe.focus(self.hwnd)["focus_id"]
@@ -402,7 +419,29 @@ class ProgramTestCase(unittest.TestCase):
         try:
             wait_until(arrived, 5, what)
         except AssertionError:
-            raise AssertionError(f"{what}: expected the focus on control {control_id}, saw {seen['focus']}") from None
+            raise AssertionError(
+                f"{what}: expected the focus on control {control_id}, saw {seen['focus']}; {self.desktop()}"
+            ) from None
 
-    def bring_to_front(self):
-        self.probe.set_foreground(self.hwnd)
+    def bring_to_front(self, empty_client_point=None):
+        """Makes the main window the foreground window and waits until it holds the X keyboard focus too,
+        so that keys sent next reach it. Where SetForegroundWindow does not move the X focus (the window
+        already was the foreground one), a click on empty_client_point (client coordinates) does."""
+        clicked = [False]
+        started = time.monotonic()
+
+        def in_front():
+            if self.probe.foreground() != self.hwnd:
+                self.probe.set_foreground(self.hwnd)
+            if self.x.focus_window() == self.main["x11_window"]:
+                return True
+            if empty_client_point and not clicked[0] and time.monotonic() - started > 1:
+                origin_x, origin_y = self.main["client_origin"]
+                self.x.click(origin_x + empty_client_point[0], origin_y + empty_client_point[1])
+                clicked[0] = True
+            return False
+
+        try:
+            wait_until(in_front, 5, "the main window to take the foreground and the X keyboard focus")
+        except AssertionError:
+            raise AssertionError(f"the main window did not come to the front; {self.desktop()}") from None

@@ -21,6 +21,9 @@ CHILDREN = [
     (HOT_KEY_LABEL, "FormLabel", 0x54000000, (24, 32, 192, 64), HOT_KEY_TEXT),
 ]
 
+# Client point that no control covers: a click there only activates the window.
+EMPTY_CLIENT_POINT = (300, 130)
+
 HTCLOSE = 20
 WM_NCHITTEST = 0x0084
 
@@ -92,7 +95,7 @@ class MainWindowKeyboardTest(harness.ProgramTestCase):
     def setUp(self):
         super().setUp()
         self.wait_focus_id(BUTTON, "the focus on the hide-to-tray button at first showing")
-        self.bring_to_front()
+        self.bring_to_front(EMPTY_CLIENT_POINT)
 
     def test_first_showing_puts_the_focus_on_the_button(self):
         focus = self.probe.focus(self.hwnd)

@@ -68,7 +68,9 @@ std::string WindowInfo(HWND window) {
         .Int("parent", HandleValue(parent))
         .Int("owner", HandleValue(GetWindow(window, GW_OWNER)))
         .Int("pid", pid)
-        .Int("tid", tid);
+        .Int("tid", tid)
+        // The X window Wine made for a top-level window: what `xdotool getwindowfocus` names.
+        .Int("x11_window", HandleValue(GetPropA(window, "__wine_x11_whole_window")));
     return info.Finish();
 }
 
