@@ -137,15 +137,6 @@ TEST_F(RegistryCommandsTest, WritingCreatesEveryMissingKeyAndStoresTextWithItsNu
     EXPECT_EQ(Read(Path("a"), "Empty").data, std::vector<std::uint8_t>{0});
 }
 
-TEST_F(RegistryCommandsTest, WritingOverwritesAnExistingValueOfAnotherType) {
-    const DWORD number = 7;
-    Store(base, "Entry", REG_DWORD, &number, sizeof(number));
-    EXPECT_TRUE(WriteRegistryValue(kCurrentUser, Path("Entry").c_str(), TextValue("C:\\x.exe")));
-    const StoredValue stored = Read(base, "Entry");
-    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(std::string(stored.data.begin(), stored.data.end()), std::string("C:\\x.exe", 9));
-}
-
 TEST_F(RegistryCommandsTest, NumbersOfEveryKindAreStoredAsDword) {
     const struct {
         const char* name;

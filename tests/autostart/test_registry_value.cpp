@@ -41,18 +41,5 @@ TEST(RegistryValueTest, FloatingPointBeyondTheIntegerRangeGivesZero) {
     EXPECT_EQ(Stored(NumberValue(1e300)), 0u);
 }
 
-TEST(RegistryValueTest, TextAndBytesReferToTheCallersData) {
-    const char text[] = "abc";
-    const RegistryValue textValue = TextValue(text);
-    EXPECT_EQ(textValue.kind, RegistryValueKind::Text);
-    EXPECT_EQ(textValue.text, text);
-
-    const std::uint8_t bytes[] = {1, 2, 3};
-    const RegistryValue bytesValue = BytesValue(bytes, sizeof(bytes));
-    EXPECT_EQ(bytesValue.kind, RegistryValueKind::Bytes);
-    EXPECT_EQ(bytesValue.bytes, bytes);
-    EXPECT_EQ(bytesValue.byteCount, 3u);
-}
-
 } // namespace
 } // namespace runtime
