@@ -51,18 +51,30 @@ std::size_t CountKey(const RecordingWindow& window, UINT message, WPARAM key) {
     return count;
 }
 
+// Types `keys` on the X server and waits until the release of `lastKey` has reached `window`.
+bool TypeAndWait(const RecordingWindow& window, const char* keys, WPARAM lastKey, DWORD boundMilliseconds = 5000) {
+    const std::size_t before = CountKey(window, WM_KEYUP, lastKey);
+    const std::string command = std::string("/usr/bin/xdotool key ") + keys;
+    if (!StartUnixProgram(command.c_str())) return false;
+    return services_test::PumpUntil([&] { return CountKey(window, WM_KEYUP, lastKey) > before; }, boundMilliseconds);
+}
+
+// Wine takes key events from X only for the window with the X keyboard focus, which follows
+// SetForegroundWindow a little later; and it brings its Caps Lock state in line with the X
+// server's at every key event. A Shift press that arrives proves the first and makes the second
+// happen before the hot key's Ctrl is down (with Ctrl held, that correction would fire the hot
+// key again). Returns the Caps Lock state, or -1 when no Shift press got through.
+int SettleKeyboard(const RecordingWindow& window) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (TypeAndWait(window, "shift", VK_SHIFT, 1000)) return GetKeyState(VK_CAPITAL) & 1;
+    }
+    return -1;
+}
+
 TEST(HotKeyPress, CtrlCapsLockTypedOnTheXServerReachesTheFeedbackWindow) {
     RecordingWindow window{nullptr, true};
     RecordingWindow feedback{window.Handle()};
     LONGLONG feedbackAt = 0;
-    LONGLONG controlDownAt = 0;
-    int lockBefore = -1;
-    window.onMessage = [&](const Message& m) {
-        if (m.message == WM_KEYDOWN && m.wParam == VK_CONTROL && lockBefore < 0) {
-            controlDownAt = services_test::Now();
-            lockBefore = GetKeyState(VK_CAPITAL) & 1;
-        }
-    };
     feedback.onMessage = [&](const Message& m) {
         if (m.message == runtime::kFeedbackMessage && feedbackAt == 0) feedbackAt = services_test::Now();
     };
@@ -82,34 +94,31 @@ TEST(HotKeyPress, CtrlCapsLockTypedOnTheXServerReachesTheFeedbackWindow) {
     SetForegroundWindow(window.Handle());
     ASSERT_TRUE(services_test::PumpUntil([&] { return GetForegroundWindow() == window.Handle(); }))
         << "the test window did not become the foreground window";
+    const int lockBefore = SettleKeyboard(window);
+    ASSERT_GE(lockBefore, 0) << "typed keys do not reach the test window: it lacks the X keyboard focus";
 
     CapsLockRestorer capsLock;
     const LONGLONG typedAt = services_test::Now();
     ASSERT_TRUE(StartUnixProgram("/usr/bin/xdotool key ctrl+Caps_Lock")) << "error " << GetLastError();
     capsLock.Typed();
-    const bool arrived = services_test::PumpUntil([&] { return feedbackAt != 0; });
-    ASSERT_TRUE(arrived) << "no feedback message within 5 s";
+    ASSERT_TRUE(services_test::PumpUntil([&] { return feedbackAt != 0; })) << "no feedback message within 5 s";
+    // Ctrl's release is the last key of that press: after it, nothing of it can still arrive.
+    ASSERT_TRUE(services_test::PumpUntil([&] { return CountKey(window, WM_KEYUP, VK_CONTROL) > 0; }))
+        << "Ctrl's release never arrived";
     const auto forwarded = feedback.MessagesOf(runtime::kFeedbackMessage);
-    ASSERT_EQ(forwarded.size(), 1u);
+    ASSERT_EQ(forwarded.size(), 1u) << "one press, one feedback message";
     EXPECT_EQ(forwarded[0].wParam, 33001u);
     EXPECT_EQ(forwarded[0].lParam, 0);
     EXPECT_EQ(window.MessagesOf(WM_HOTKEY).size(), 1u) << "the hot-key message should reach the window's procedure";
 
-    // The X server has toggled its Caps Lock: type Caps_Lock once more, after the first program's
-    // last key is in, so that the two programs' keys cannot interleave.
-    ASSERT_TRUE(services_test::PumpUntil([&] { return CountKey(window, WM_KEYUP, VK_CONTROL) > 0; }))
-        << "Ctrl's release never arrived";
-    const std::size_t capsUps = CountKey(window, WM_KEYUP, VK_CAPITAL);
-    ASSERT_TRUE(StartUnixProgram("/usr/bin/xdotool key Caps_Lock"));
+    // The X server toggled its Caps Lock with that press: one more puts it back.
+    ASSERT_TRUE(TypeAndWait(window, "Caps_Lock", VK_CAPITAL)) << "the restoring Caps_Lock never arrived";
     capsLock.Typed();
-    ASSERT_TRUE(services_test::PumpUntil([&] { return CountKey(window, WM_KEYUP, VK_CAPITAL) > capsUps; }))
-        << "the restoring Caps_Lock never arrived";
     EXPECT_EQ(feedback.MessagesOf(runtime::kFeedbackMessage).size(), 1u) << "Caps Lock alone fired the hot key";
-    EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, lockBefore) << "Caps Lock was not put back as it was";
+    EXPECT_EQ(SettleKeyboard(window), lockBefore) << "Caps Lock did not end as it began";
 
-    std::printf("[ hot key  ] feedback %.1f ms after starting xdotool, %.1f ms after Ctrl's key-down arrived\n",
-                services_test::Microseconds(typedAt, feedbackAt) / 1000,
-                services_test::Microseconds(controlDownAt, feedbackAt) / 1000);
+    std::printf("[ hot key  ] feedback %.1f ms after starting xdotool\n",
+                services_test::Microseconds(typedAt, feedbackAt) / 1000);
 }
 
 } // namespace
