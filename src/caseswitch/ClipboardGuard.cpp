@@ -13,9 +13,11 @@ HWND ClipboardOwnerWindow() {
 
 namespace {
 
-// Waits up to `milliseconds` while handling the messages other threads send to this one. A
-// program holding the clipboard open may be waiting on us (WM_RENDERFORMAT for a format our
-// owner window offered), and posted messages are left in the queue for the message loop.
+// Waits up to `milliseconds` while handling the messages other threads send to this one: the
+// program holding the clipboard may be waiting on us, for WM_RENDERFORMAT of a format our owner
+// window offered, or (Wine, polling X for the selection) for the update message it sends the
+// clipboard's owner, with a 5 s time-out, when it opens the clipboard. Posted messages stay in
+// the queue for the message loop.
 void WaitHandlingSentMessages(DWORD milliseconds) {
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

@@ -26,8 +26,11 @@ bool StartUnixProgram(const char* commandLine) {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         return false;
     }
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    // For a Unix program Wine gives no process handle (and no valid thread handle) at all.
+    if (info.hProcess) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
     return true;
 }
 
