@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/Runtime.h"
+
 namespace program {
 
 inline constexpr std::uint32_t kMainWindowId = 0x52010001;
@@ -39,5 +41,8 @@ void AutostartStep();
 
 // The exit routine.
 void ReleaseKeptTexts();
+
+// All the texts one after the other, as a new text; always a result (missing texts count as empty).
+runtime::Text JoinTexts(std::int32_t count, const char* const* texts);
 
 } // namespace program

@@ -12,8 +12,6 @@
 
 namespace program {
 
-runtime::Text JoinTexts(std::int32_t count, const char* const* texts);
-
 namespace {
 
 constexpr std::int32_t kAutostartRoot = 4; // HKEY_LOCAL_MACHINE

@@ -5,12 +5,10 @@
 #include <string>
 
 #include "CoreServicesForTest.h"
+#include "app/ProgramHandlers.h"
 #include "runtime/LocationCommands.h"
 #include "runtime/Runtime.h"
 
-namespace program {
-runtime::Text JoinTexts(std::int32_t count, const char* const* texts);
-}
 
 namespace runtime {
 namespace {
