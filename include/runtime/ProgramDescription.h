@@ -23,12 +23,10 @@ struct RoutineEntry {
 };
 
 namespace detail {
-template <typename R, typename... A>
-constexpr std::size_t ArityOf(R (*)(A...)) {
+template <typename R, typename... A> constexpr std::size_t ArityOf(R (*)(A...)) {
     return sizeof...(A);
 }
-template <typename R, typename... A>
-constexpr bool ReturnsVoid(R (*)(A...)) {
+template <typename R, typename... A> constexpr bool ReturnsVoid(R (*)(A...)) {
     return std::is_void_v<R>;
 }
 template <auto F, std::size_t... I>
@@ -42,8 +40,7 @@ HandlerOutcome InvokeWith(const std::int32_t (&arguments)[5], std::index_sequenc
 }
 } // namespace detail
 
-template <auto F>
-constexpr RoutineEntry MakeRoutine() {
+template <auto F> constexpr RoutineEntry MakeRoutine() {
     static_assert(detail::ArityOf(F) <= 5, "handlers take at most five arguments");
     return {[](const std::int32_t(&arguments)[5]) {
         return detail::InvokeWith<F>(arguments, std::make_index_sequence<detail::ArityOf(F)>{});
@@ -84,8 +81,8 @@ struct CommandLibrary {
 };
 
 struct ProgramDescription {
-    int (*startRoutine)();       // the program's start routine, called by the framework
-    const void* codeBase;        // start of the routine table
+    int (*startRoutine)();          // the program's start routine, called by the framework
+    const void* codeBase;           // start of the routine table
     std::uint32_t routineTableSize; // bytes of the routine table: references beyond it are refused
     const void* constantBlockStart;
     std::uint32_t constantBlockSize;

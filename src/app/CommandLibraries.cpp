@@ -7,8 +7,7 @@ namespace {
 
 ServiceCallback libraryCallbacks[3] = {nullptr, nullptr, nullptr};
 
-template <LibraryId Id>
-std::int32_t NotifyLibrary(std::int32_t code, std::intptr_t value, std::intptr_t) {
+template <LibraryId Id> std::int32_t NotifyLibrary(std::int32_t code, std::intptr_t value, std::intptr_t) {
     if (code == kLibraryStart) {
         libraryCallbacks[static_cast<int>(Id)] = reinterpret_cast<ServiceCallback>(value);
         return 0;
@@ -27,8 +26,7 @@ ServiceCallback LibraryCallback(LibraryId library) {
     return libraryCallbacks[static_cast<int>(library)];
 }
 
-std::intptr_t CallService(LibraryId library, std::int32_t service, std::intptr_t a, std::intptr_t b,
-                          std::intptr_t c) {
+std::intptr_t CallService(LibraryId library, std::int32_t service, std::intptr_t a, std::intptr_t b, std::intptr_t c) {
     ServiceCallback callback = LibraryCallback(library);
     return callback ? callback(service, a, b, c) : 0;
 }

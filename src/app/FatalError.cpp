@@ -24,8 +24,8 @@ std::string Location(std::uint32_t windowId, std::uint32_t elementId) {
             location += "\r\n未找到所指定的窗口";
         } else {
             location += Quoted(window->elements.front().description.tag);
-            const LoadedElement* element = elementId == 0 ? &window->elements.front()
-                                                          : WindowRegistry::FindElement(*window, elementId);
+            const LoadedElement* element =
+                elementId == 0 ? &window->elements.front() : WindowRegistry::FindElement(*window, elementId);
             const std::uint32_t id = element ? element->description.elementId : 0;
             const bool menuItem = (id & kIdKindMask) == kIdKindElement && (id & kIdClassMask) == kIdClassMenuItem;
             if (element && !menuItem)
@@ -57,8 +57,7 @@ std::string ComposeFatalReport(const char* message, std::int32_t errorCode, std:
     return text + Location(windowId, elementId);
 }
 
-void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId,
-                      std::uint32_t elementId) {
+void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId, std::uint32_t elementId) {
     RuntimeApp& app = RuntimeApp::Get();
     app.suppressionCount += 1; // never lowered again: no handler runs behind the box
     const std::string text = ComposeFatalReport(message, errorCode, windowId, elementId);

@@ -28,8 +28,7 @@ HWND CreateHiddenOwnerWindow() {
         windowClass.lpszClassName = kHiddenOwnerClass;
         RegisterClassA(&windowClass);
     }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, kHiddenOwnerClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, instance,
-                           nullptr);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kHiddenOwnerClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 } // namespace runtime

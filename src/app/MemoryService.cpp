@@ -19,8 +19,7 @@ namespace {
 
 void* AllocateMemory(std::int32_t byteCount) {
     // A negative count is as impossible as an enormous one; HeapAlloc would read it as huge.
-    void* block = byteCount < 0 ? nullptr
-                                : HeapAlloc(RuntimeApp::Get().Heap(), 0, static_cast<SIZE_T>(byteCount));
+    void* block = byteCount < 0 ? nullptr : HeapAlloc(RuntimeApp::Get().Heap(), 0, static_cast<SIZE_T>(byteCount));
     if (!block) ReportAllocationFailure(byteCount);
     return block;
 }

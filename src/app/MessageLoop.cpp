@@ -23,8 +23,8 @@ struct MouseMoveMemory {
 bool IsIdleTrigger(const MSG& message, MouseMoveMemory& lastMove) {
     if (message.message == WM_PAINT || message.message == kCaretBlinkMessage) return false;
     if (message.message == WM_MOUSEMOVE || message.message == WM_NCMOUSEMOVE) {
-        const bool same = lastMove.message == message.message && lastMove.point.x == message.pt.x &&
-                          lastMove.point.y == message.pt.y;
+        const bool same =
+            lastMove.message == message.message && lastMove.point.x == message.pt.x && lastMove.point.y == message.pt.y;
         lastMove.message = message.message;
         lastMove.point = message.pt;
         return !same;

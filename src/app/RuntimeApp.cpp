@@ -98,7 +98,8 @@ void RuntimeApp::Shutdown(UINT exitCode) {
     // Routines may register further routines or release texts; run a snapshot in order.
     std::vector<ExitRoutine> routines;
     routines.swap(exitRoutines);
-    for (ExitRoutine routine : routines) routine();
+    for (ExitRoutine routine : routines)
+        routine();
 
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         if (libraries[i] && libraries[i]->notify) libraries[i]->notify(kLibraryEnd, libraryStates[i], 0);

@@ -16,7 +16,8 @@ namespace {
 LoadedElement* FindLiveElement(std::uint32_t windowId, std::uint32_t elementId, LoadedWindow** windowOut) {
     LoadedWindow* window = WindowRegistry::Get().Find(windowId);
     if (!window || !window->window || window->elements.empty()) return nullptr;
-    LoadedElement* element = elementId == 0 ? &window->elements.front() : WindowRegistry::FindElement(*window, elementId);
+    LoadedElement* element =
+        elementId == 0 ? &window->elements.front() : WindowRegistry::FindElement(*window, elementId);
     if (windowOut) *windowOut = window;
     return element;
 }
@@ -51,8 +52,8 @@ bool ConvertToInt32(ArgumentType type, const void* value, std::int32_t& result) 
         return true;
     case ArgumentType::Float:
     case ArgumentType::Double: {
-        const double number = type == ArgumentType::Float ? *static_cast<const float*>(value)
-                                                           : *static_cast<const double*>(value);
+        const double number =
+            type == ArgumentType::Float ? *static_cast<const float*>(value) : *static_cast<const double*>(value);
         // Out-of-range values (and NaN) have no integer: keep the conversion defined.
         const double truncated = std::trunc(number);
         std::int64_t whole = 0;

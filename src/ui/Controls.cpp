@@ -49,8 +49,7 @@ bool Control::Create(HWND parent, int controlId) {
     ownFont = CreateFontFromBlock(FontBlock());
     handle = CreateWindowExA(0, ClassName(), Text().c_str(), style, description.left, description.top,
                              description.width, description.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr),
-                             this);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr), this);
     if (!handle) return false;
     element.control = this;
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
@@ -158,7 +157,8 @@ CheckBoxControl::~CheckBoxControl() {
 
 DWORD CheckBoxControl::KindStyle() const {
     const CheckBoxData& data = Data();
-    DWORD style = BS_AUTOCHECKBOX | BS_MULTILINE | ButtonAlignmentStyle(data.horizontalAlignment, data.verticalAlignment);
+    DWORD style =
+        BS_AUTOCHECKBOX | BS_MULTILINE | ButtonAlignmentStyle(data.horizontalAlignment, data.verticalAlignment);
     if (data.pushLike) style |= BS_PUSHLIKE;
     if (data.flat) style |= BS_FLAT;
     if (data.textOnLeft) style |= BS_LEFTTEXT;

@@ -39,7 +39,8 @@ bool FireEvent(EventRequest& request) {
     registry.eventSourceWindow = request.windowId;
     registry.eventSourceElement = request.elementId;
     std::int32_t arguments[5] = {0, 0, 0, 0, 0};
-    for (std::int32_t i = 0; i < request.argumentCount && i < 5; ++i) arguments[i] = request.arguments[i];
+    for (std::int32_t i = 0; i < request.argumentCount && i < 5; ++i)
+        arguments[i] = request.arguments[i];
     const HandlerOutcome outcome = routine->invoke(arguments);
     if (outcome.resultGiven) {
         request.resultGiven = true;
@@ -48,9 +49,8 @@ bool FireEvent(EventRequest& request) {
     return true;
 }
 
-std::int32_t FireEventFor(std::uint32_t windowId, std::uint32_t elementId, std::int32_t event,
-                          std::int32_t fallback, std::int32_t argumentCount, std::int32_t first,
-                          std::int32_t second) {
+std::int32_t FireEventFor(std::uint32_t windowId, std::uint32_t elementId, std::int32_t event, std::int32_t fallback,
+                          std::int32_t argumentCount, std::int32_t first, std::int32_t second) {
     EventRequest request;
     request.windowId = windowId;
     request.elementId = elementId;

@@ -20,8 +20,7 @@ bool FireEvent(EventRequest& request);
 
 // Convenience for the message handlers: fire and give the handler's result, or fallback when
 // no handler ran or it gave none.
-std::int32_t FireEventFor(std::uint32_t windowId, std::uint32_t elementId, std::int32_t event,
-                          std::int32_t fallback, std::int32_t argumentCount = 0, std::int32_t first = 0,
-                          std::int32_t second = 0);
+std::int32_t FireEventFor(std::uint32_t windowId, std::uint32_t elementId, std::int32_t event, std::int32_t fallback,
+                          std::int32_t argumentCount = 0, std::int32_t first = 0, std::int32_t second = 0);
 
 } // namespace runtime

@@ -173,8 +173,8 @@ Control* FormWindow::ControlFor(HWND child) const {
 
 std::int32_t FormWindow::Fire(std::int32_t event, std::int32_t fallback, std::int32_t argumentCount,
                               std::int32_t argument) {
-    return FireEventFor(loaded.windowId, loaded.elements.front().description.elementId, event, fallback,
-                        argumentCount, argument);
+    return FireEventFor(loaded.windowId, loaded.elements.front().description.elementId, event, fallback, argumentCount,
+                        argument);
 }
 
 LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -190,7 +190,8 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         LoadedWindow& loaded = self->loaded;
-        for (LoadedElement& element : loaded.elements) element.control = nullptr;
+        for (LoadedElement& element : loaded.elements)
+            element.control = nullptr;
         loaded.loaded = false;
         loaded.window.reset(); // self is gone from here on
         RuntimeApp& app = RuntimeApp::Get();

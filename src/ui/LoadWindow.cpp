@@ -15,7 +15,8 @@ namespace {
 void Abandon(LoadedWindow& window) {
     if (window.window && window.window->Handle()) DestroyWindow(window.window->Handle());
     window.window.reset();
-    for (LoadedElement& element : window.elements) element.control = nullptr;
+    for (LoadedElement& element : window.elements)
+        element.control = nullptr;
 }
 
 } // namespace

@@ -54,7 +54,8 @@ bool WindowRegistry::ReadBlock(const std::uint8_t* block, std::size_t size, cons
 void WindowRegistry::Clear() {
     // The descriptions go; the windows are gone already or go with the process, so their
     // objects are not torn down from under a message being handled.
-    for (LoadedWindow& window : windows) static_cast<void>(window.window.release());
+    for (LoadedWindow& window : windows)
+        static_cast<void>(window.window.release());
     windows.clear();
 }
 

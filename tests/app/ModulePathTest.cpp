@@ -26,10 +26,12 @@ TEST(ModulePath, NoBackslashGivesAnEmptyFolderAndTheWholePathAsName) {
 
 TEST(ModulePath, ASecondByte0x5CIsNoSeparator) {
     // 覾 is D3 5C in code page 936: its trail byte looks like a backslash.
-    const std::string path = "C:\\a\\\xD3\x5C" "b.exe";
+    const std::string path = "C:\\a\\\xD3\x5C"
+                             "b.exe";
     const auto parts = runtime::SplitModulePath(path, &IsGbkLeadByte);
     EXPECT_EQ(parts.folder, "C:\\a");
-    EXPECT_EQ(parts.fileName, "\xD3\x5C" "b.exe");
+    EXPECT_EQ(parts.fileName, "\xD3\x5C"
+                              "b.exe");
 }
 
 TEST(ModulePath, ALeadByteAtTheEndDoesNotReadPastIt) {

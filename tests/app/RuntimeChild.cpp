@@ -8,8 +8,8 @@
 //   startup      loads a start-up window that cannot be built
 //   block        starts with an unreadable window description block
 // The exit routine appends "exit-routine ole=N" to REPORT_FILE (N = 1 while OLE is still up).
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>

@@ -25,11 +25,21 @@ void Record(const char* routine, std::int32_t first = 0, std::int32_t second = 0
     Calls().push_back({routine, first, second, main && IsWindowVisible(main) != FALSE, BoxChecked()});
 }
 
-void Created() { Record("created"); }
-void Tray(std::int32_t type) { Record("tray", type); }
-void BoxClicked() { Record("box-clicked"); }
-void ButtonClicked() { Record("button-clicked"); }
-void Feedback(std::int32_t first, std::int32_t second) { Record("feedback", first, second); }
+void Created() {
+    Record("created");
+}
+void Tray(std::int32_t type) {
+    Record("tray", type);
+}
+void BoxClicked() {
+    Record("box-clicked");
+}
+void ButtonClicked() {
+    Record("button-clicked");
+}
+void Feedback(std::int32_t first, std::int32_t second) {
+    Record("feedback", first, second);
+}
 std::int32_t CloseRequest() {
     Record("close-request");
     return closeAnswer;
@@ -38,9 +48,15 @@ std::int32_t QueryClose() {
     Record("query-close");
     return closeAnswer;
 }
-void Moved() { Record("moved"); }
-void Resized() { Record("resized"); }
-void Destroyed() { Record("destroyed"); }
+void Moved() {
+    Record("moved");
+}
+void Resized() {
+    Record("resized");
+}
+void Destroyed() {
+    Record("destroyed");
+}
 // Closes the window on its first call, so that a test of the loop ends by itself.
 std::int32_t Idle(std::int32_t elapsed) {
     Record("idle", elapsed);
@@ -49,10 +65,10 @@ std::int32_t Idle(std::int32_t elapsed) {
 }
 
 const runtime::RoutineEntry kRoutines[kRoutineCount] = {
-    runtime::MakeRoutine<&Created>(),    runtime::MakeRoutine<&Tray>(),         runtime::MakeRoutine<&BoxClicked>(),
+    runtime::MakeRoutine<&Created>(),       runtime::MakeRoutine<&Tray>(),     runtime::MakeRoutine<&BoxClicked>(),
     runtime::MakeRoutine<&ButtonClicked>(), runtime::MakeRoutine<&Feedback>(), runtime::MakeRoutine<&CloseRequest>(),
-    runtime::MakeRoutine<&QueryClose>(), runtime::MakeRoutine<&Moved>(),        runtime::MakeRoutine<&Resized>(),
-    runtime::MakeRoutine<&Destroyed>(), runtime::MakeRoutine<&Idle>(),
+    runtime::MakeRoutine<&QueryClose>(),    runtime::MakeRoutine<&Moved>(),    runtime::MakeRoutine<&Resized>(),
+    runtime::MakeRoutine<&Destroyed>(),     runtime::MakeRoutine<&Idle>(),
 };
 
 const runtime::CommandLibrary* const kLibraries[] = {&runtime::kCoreLibrary, &runtime::kExtensionLibrary,
@@ -73,7 +89,8 @@ std::vector<Call>& Calls() {
 
 std::vector<std::string> RoutineNames() {
     std::vector<std::string> names;
-    for (const Call& call : Calls()) names.push_back(call.routine);
+    for (const Call& call : Calls())
+        names.push_back(call.routine);
     return names;
 }
 

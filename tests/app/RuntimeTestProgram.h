@@ -52,8 +52,7 @@ void InitialiseWith(const std::vector<runtime::WindowDescription>& windows);
 const runtime::ProgramDescription& Description();
 
 // Pumps this thread's messages until the predicate holds or the time is up.
-template <typename Predicate>
-bool PumpUntil(Predicate predicate, DWORD timeoutMilliseconds = 2000) {
+template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMilliseconds = 2000) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (predicate()) return true;

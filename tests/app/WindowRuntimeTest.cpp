@@ -96,8 +96,7 @@ TEST_F(WindowRuntime, CreatedRunsBeforeShowingThenMovedAndResizedOnce) {
     std::vector<std::string> names = RoutineNames();
     ASSERT_GE(names.size(), 3u);
     names.resize(3);
-    EXPECT_EQ(names, expected)
-        << "building must not raise moved or resized before created";
+    EXPECT_EQ(names, expected) << "building must not raise moved or resized before created";
     EXPECT_FALSE(Calls()[0].windowVisible) << "the creation handler runs before the window is shown";
 }
 
@@ -147,7 +146,8 @@ TEST_F(WindowRuntime, CloseRequestAnsweredZeroKeepsTheWindowOpen) {
     testprogram::closeAnswer = 0;
     SendMessageA(Main(), WM_CLOSE, 0, 0);
     EXPECT_NE(Main(), nullptr);
-    EXPECT_EQ(RoutineNames(), std::vector<std::string>{"close-request"}) << "query-close follows only an accepted request";
+    EXPECT_EQ(RoutineNames(), std::vector<std::string>{"close-request"})
+        << "query-close follows only an accepted request";
     testprogram::closeAnswer = 1;
     Calls().clear();
     SendMessageA(Main(), WM_CLOSE, 0, 0);

@@ -9,7 +9,6 @@
 #include "runtime/LocationCommands.h"
 #include "runtime/Runtime.h"
 
-
 namespace runtime {
 namespace {
 
