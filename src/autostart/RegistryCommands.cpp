@@ -65,7 +65,7 @@ LONG StoreValue(HKEY key, const char* valueName, const RegistryValue& value) {
     case RegistryValueKind::Text: {
         const char* text = value.text != nullptr ? value.text : "";
         return RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                              static_cast<DWORD>(std::strlen(text) + 1));
+                              static_cast<DWORD>(std::strlen(text)) + 1);
     }
     case RegistryValueKind::Number: {
         const DWORD number = value.number;

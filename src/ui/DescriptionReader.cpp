@@ -255,7 +255,6 @@ private:
     }
 
     bool ReadElement(Span& record, ElementDescription& element) {
-        const std::size_t kindAt = record.position;
         std::uint32_t kind = 0;
         std::uint32_t slot = 0;
         if (!U32(record, "kind", kind)) return false;
@@ -267,7 +266,7 @@ private:
             element.kind = static_cast<ElementKind>(kind);
             break;
         default:
-            return Fail(kindAt, "kind " + Hex(kind) + " is not one this runtime builds");
+            return Fail(record.position - sizeof kind, "kind " + Hex(kind) + " is not one this runtime builds");
         }
         std::size_t childCount = 0;
         std::size_t bindingCount = 0;
