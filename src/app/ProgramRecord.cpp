@@ -2,6 +2,7 @@
 #include "app/ProgramHandlers.h"
 #include "runtime/CommandLibraries.h"
 #include "runtime/ProgramDescription.h"
+#include "tray/TrayIconImage.h"
 #include "ui/MainWindowBlock.h"
 
 namespace program {
@@ -27,8 +28,9 @@ extern const runtime::ProgramDescription kProgramDescription = {
     &program::ProgramStart,
     program::kRoutineTable,
     sizeof program::kRoutineTable,
-    nullptr,
-    0,
+    // The program's constant data handed to the runtime as a block: the tray icon image.
+    &program::kTrayIconImage,
+    sizeof program::kTrayIconImage,
     program::kMainWindowBlock.data(),
     static_cast<std::uint32_t>(program::kMainWindowBlock.size()),
     3,
