@@ -96,7 +96,13 @@ create_prefix() {
     # No Mono or Gecko: their installers would open dialogs that nobody answers.
     WINEARCH=win32 WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -i >"$dir/wineboot.log" 2>&1 ||
         die "wineboot -i failed (see $dir/wineboot.log)"
-    wineserver -w
+    wait_for_wineserver
+}
+
+# Until the prefix's server has exited, which writes its registry to the prefix's files.
+wait_for_wineserver() {
+    timeout 120 wineserver -w ||
+        die "the prefix's wineserver did not exit (a persistent one left behind? WINEPREFIX=$prefix wineserver -k)"
 }
 
 apply_settings() {
@@ -118,8 +124,9 @@ REGEDIT4
 EOF
     wine regedit /S "$(winepath -w "$settings" 2>/dev/null)" || die "importing the prefix settings failed"
     rm -f "$settings"
-    # The registry reaches the prefix's files only when the server exits.
-    wineserver -w
+    wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed 2>/dev/null | grep -q 'REG_SZ *N' ||
+        die "the prefix settings did not take (HKCU\Software\Wine\X11 Driver Managed is not N)"
+    wait_for_wineserver
     echo "$kSettingsVersion" >"$prefix/.caseswitch-settings"
 }
 
