@@ -20,7 +20,7 @@ if(NOT TARGET gtest)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-    if(WIN32)
+    if(WIN32 AND NOT MSVC)
         # libstdc++'s <chrono> spells "µs", which code page 936 cannot hold: GoogleTest's own
         # sources keep UTF-8 literals.
         target_compile_options(gtest PRIVATE -fexec-charset=UTF-8)
