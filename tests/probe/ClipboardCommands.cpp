@@ -128,6 +128,8 @@ const Command kCommands[] = {
 
 } // namespace
 
-std::span<const Command> ClipboardCommands() { return kCommands; }
+std::span<const Command> ClipboardCommands() {
+    return kCommands;
+}
 
 } // namespace probe

@@ -58,6 +58,8 @@ template <class Condition> bool WaitFor(DWORD timeoutMs, Condition condition) {
 // Everything the harness asks about one window, as a JSON object.
 std::string WindowInfo(HWND window);
 
-inline long long HandleValue(const void* handle) { return static_cast<long long>(reinterpret_cast<uintptr_t>(handle)); }
+inline long long HandleValue(const void* handle) {
+    return static_cast<long long>(reinterpret_cast<uintptr_t>(handle));
+}
 
 } // namespace probe

@@ -95,6 +95,8 @@ const Command kCommands[] = {
 
 } // namespace
 
-std::span<const Command> MessageCommands() { return kCommands; }
+std::span<const Command> MessageCommands() {
+    return kCommands;
+}
 
 } // namespace probe

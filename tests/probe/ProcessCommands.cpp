@@ -79,6 +79,8 @@ const Command kCommands[] = {
 
 } // namespace
 
-std::span<const Command> ProcessCommands() { return kCommands; }
+std::span<const Command> ProcessCommands() {
+    return kCommands;
+}
 
 } // namespace probe

@@ -193,6 +193,8 @@ const Command kCommands[] = {
 
 } // namespace
 
-std::span<const Command> WindowCommands() { return kCommands; }
+std::span<const Command> WindowCommands() {
+    return kCommands;
+}
 
 } // namespace probe

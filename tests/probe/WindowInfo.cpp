@@ -3,7 +3,9 @@
 namespace probe {
 namespace {
 
-std::vector<long long> RectValues(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+std::vector<long long> RectValues(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 std::string ClassOf(HWND window) {
     char name[256] = {};
