@@ -3,7 +3,8 @@
 #   1. native unit tests of the platform-free logic (clang, AddressSanitizer + UBSan), preset native
 #   2. GoogleTest executables built with mingw and run under Wine by ctest, preset win32
 #   3. end-to-end tests of the real program under Wine (ctest label e2e, one at a time)
-#   4. each fuzz target of the native build (build/native/fuzz/**/*_fuzz) for FUZZ_SECONDS (30)
+#   4. each fuzz target of the native build (build/native/fuzz/**/*_fuzz) for FUZZ_SECONDS (60)
+#   5. static checks: clang-format, clang-tidy and cppcheck report nothing (tools/static-checks.sh)
 # Installs what is missing first (tools/deps.sh). The Wine session (prefix build/win32/wineprefix,
 # a virtual display, one wineserver) is started for layers 2 and 3 and stopped at the end.
 # Exit status 0 only when nothing failed. Logs: build/test-logs.
@@ -11,7 +12,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-60}
 logs=$root/build/test-logs
 passed=0
 failed=0
@@ -177,6 +178,19 @@ for exe in "${targets[@]}"; do
 done
 ((${#targets[@]})) || echo "no fuzz targets in build/native/fuzz"
 echo "fuzz layer: $((SECONDS - started)) s"
+
+started=$SECONDS
+banner "layer 5: static checks"
+for check in format tidy cppcheck; do
+    if tools/static-checks.sh "$check" >"$logs/static-$check.log" 2>&1; then
+        passed=$((passed + 1))
+        tail -n 1 "$logs/static-$check.log"
+    else
+        head -n 40 "$logs/static-$check.log"
+        fail_step "static check $check (log: build/test-logs/static-$check.log)"
+    fi
+done
+echo "static layer: $((SECONDS - started)) s"
 
 banner "summary"
 for failure in "${failures[@]}"; do
