@@ -6,6 +6,26 @@
 
 namespace runtime {
 
+std::wstring WideFromCodePage(UINT codePage, const char* bytes, std::size_t length) {
+    if (length == 0) return {};
+    const int byteCount = static_cast<int>(length);
+    const int wideLength = MultiByteToWideChar(codePage, 0, bytes, byteCount, nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes, byteCount, text.data(), wideLength);
+    return text;
+}
+
+std::string AnsiFromWide(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int wideLength = static_cast<int>(text.size());
+    const int ansiLength = WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (ansiLength <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(ansiLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, ansi.data(), ansiLength, nullptr, nullptr);
+    return ansi;
+}
+
 bool SurvivesAnsiCodePage(const std::wstring& text) {
     if (text.empty()) return true;
     const int wideLength = static_cast<int>(text.size());

@@ -20,17 +20,68 @@ namespace {
 constexpr DWORD kOpenAfterCopyMilliseconds = 250;
 constexpr DWORD kOpenForRestoreMilliseconds = 500;
 
-std::wstring ReadOpenClipboardUnicode() {
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return {};
-    GlobalLockGuard lock(data);
-    if (!lock.IsLocked()) return {};
-    const wchar_t* units = static_cast<const wchar_t*>(lock.Data());
-    const std::size_t limit = lock.Size() / sizeof(wchar_t);
-    std::size_t length = 0;
-    while (length < limit && units[length] != L'\0')
-        ++length;
-    return std::wstring(units, length);
+// A text on the clipboard in both of the forms the exchange works with.
+struct TextForms {
+    std::string ansi;
+    std::wstring unicode;
+};
+
+// The text of one text format's bytes, up to the NUL or the end of the block.
+TextForms FormsOf(UINT format, const unsigned char* data, std::size_t size) {
+    TextForms forms;
+    if (format == CF_UNICODETEXT) {
+        const auto* units = reinterpret_cast<const wchar_t*>(data);
+        const std::size_t limit = size / sizeof(wchar_t);
+        std::size_t length = 0;
+        while (length < limit && units[length] != L'\0')
+            ++length;
+        forms.unicode.assign(units, length);
+        forms.ansi = AnsiFromWide(forms.unicode);
+        return forms;
+    }
+    const char* bytes = reinterpret_cast<const char*>(data);
+    const void* end = std::memchr(bytes, '\0', size);
+    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - bytes) : size;
+    forms.unicode = WideFromCodePage(format == CF_OEMTEXT ? CP_OEMCP : CP_ACP, bytes, length);
+    forms.ansi = format == CF_OEMTEXT ? AnsiFromWide(forms.unicode) : std::string(bytes, length);
+    return forms;
+}
+
+bool IsTextFormat(UINT format) {
+    return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
+}
+
+// Only the text format the copying program put there is read (the first one listed), and the
+// other form is made from it here, as the system would make it: under Wine, every read of a
+// format the system synthesises, and every second read of a format within one opening of the
+// clipboard, leaks a copy of the data.
+TextForms ReadOpenClipboardForms() {
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        if (!IsTextFormat(format)) continue;
+        HANDLE data = GetClipboardData(format);
+        if (!data) return {};
+        GlobalLockGuard lock(data);
+        if (!lock.IsLocked()) return {};
+        return FormsOf(format, static_cast<const unsigned char*>(lock.Data()), lock.Size());
+    }
+    return {};
+}
+
+// The saved content's text, from the snapshot's own copy of its text format.
+TextForms SavedForms(const ClipboardSnapshot& snapshot) {
+    for (const SavedFormat& saved : snapshot.Formats()) {
+        if (IsTextFormat(saved.format)) return FormsOf(saved.format, saved.bytes.data(), saved.bytes.size());
+    }
+    return {};
+}
+
+// A new runtime text with the bytes; null for none.
+Text NewText(const std::string& bytes) {
+    if (bytes.empty()) return nullptr;
+    Text text = static_cast<Text>(AllocateMemory(static_cast<std::int32_t>(bytes.size() + 1)));
+    std::memcpy(text, bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
+    return text;
 }
 
 struct MemoryRelease {
@@ -66,8 +117,8 @@ bool ClipboardExchange::SaveClipboard() {
     if (!state->window.Handle()) return false;
     ClipboardGuard clipboard(state->window.Handle());
     if (!clipboard.IsOpen()) return false;
-    state->savedText.reset(ReadOpenClipboardText());
     state->snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
+    state->savedText.reset(NewText(SavedForms(state->snapshot).ansi));
     state->sequenceAtSave = GetClipboardSequenceNumber();
     state->foregroundAtCopy = GetForegroundWindow();
     state->saved = true;
@@ -87,8 +138,9 @@ bool ClipboardExchange::WaitForCopy(std::int32_t milliseconds) {
     }
     ClipboardGuard clipboard(state->window.Handle(), kOpenAfterCopyMilliseconds);
     if (!clipboard.IsOpen()) return false;
-    state->copiedText.reset(ReadOpenClipboardText());
-    state->copiedUnicode = ReadOpenClipboardUnicode();
+    TextForms copied = ReadOpenClipboardForms();
+    state->copiedText.reset(NewText(copied.ansi));
+    state->copiedUnicode = std::move(copied.unicode);
     state->copied = true;
     return true;
 }

@@ -1,0 +1,281 @@
+// The case-switch end-to-end tests' hands inside Wine, in the probe's manner: one command per
+// line on stdin, one JSON line per answer, until "quit". Texts travel as hex: UTF-16LE for window
+// texts, raw bytes for clipboard formats.
+//
+//   text HWND                     the window's text (WM_GETTEXT, Unicode)
+//   set-text HWND HEX             sets it (WM_SETTEXT, Unicode)
+//   clip-put FORMAT=HEX...        empties the clipboard and puts each format; FORMAT is a number or
+//                                 @HEX, the hex of a format name to register
+//   clip-get FORMAT               one format's bytes (its whole block)
+//   clip-formats                  the formats listed, in order
+//   clip-seq                      the clipboard sequence number
+//   windows PID                   how many top-level and message-only windows the process owns
+//                                 (GetGuiResources counts nothing under Wine)
+//   key-log                       the keyboard events seen since the last key-log (a low-level
+//                                 hook): vk, up, injected, time; for telling why a press failed
+//   wait-switch HWND HEX CLIP_HEX TIMEOUT_MS
+//                                 polls until the window's text is HEX and the clipboard's CF_TEXT is
+//                                 CLIP_HEX (bytes without the NUL); answers when, in microseconds
+//                                 from the command
+#include "Json.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using probe::JsonObject;
+
+std::string Hex(const void* data, std::size_t size) {
+    return probe::HexBytes(std::string_view(static_cast<const char*>(data), size));
+}
+
+bool Window(const std::string& word, HWND& window) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(word.c_str(), &end, 0);
+    window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+    return !word.empty() && *end == '\0';
+}
+
+std::optional<std::wstring> WindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return std::nullopt;
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             2000, &copied)) {
+        return std::nullopt;
+    }
+    text.resize(copied);
+    return text;
+}
+
+class OpenedClipboard {
+public:
+    OpenedClipboard() {
+        const DWORD start = GetTickCount();
+        while (!(open = OpenClipboard(nullptr) != FALSE) && GetTickCount() - start < 2000)
+            Sleep(1);
+    }
+    ~OpenedClipboard() {
+        if (open) CloseClipboard();
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    bool open = false;
+};
+
+bool Format(const std::string& word, UINT& format) {
+    if (!word.empty() && word[0] == '@') {
+        std::string name;
+        if (!probe::ParseHex(std::string_view(word).substr(1), name)) return false;
+        format = RegisterClipboardFormatA(name.c_str());
+        return format != 0;
+    }
+    char* end = nullptr;
+    format = static_cast<UINT>(std::strtoul(word.c_str(), &end, 0));
+    return !word.empty() && *end == '\0';
+}
+
+std::optional<std::string> ReadOpenFormat(UINT format) {
+    HANDLE data = GetClipboardData(format);
+    if (!data) return std::nullopt;
+    const void* bytes = GlobalLock(data);
+    if (!bytes) return std::nullopt;
+    std::string copy(static_cast<const char*>(bytes), GlobalSize(data));
+    GlobalUnlock(data);
+    return copy;
+}
+
+struct KeyEvent {
+    DWORD vk;
+    DWORD flags;
+    DWORD time;
+};
+std::mutex keyLogLock;
+std::vector<KeyEvent> keyLog;
+
+LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        std::lock_guard<std::mutex> lock(keyLogLock);
+        if (keyLog.size() < 4096) keyLog.push_back({event->vkCode, event->flags, event->time});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void StartKeyLog() {
+    std::thread([] {
+        HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyHook, GetModuleHandleW(nullptr), 0);
+        MSG message;
+        while (hook && GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+    }).detach();
+}
+
+bool Run(const std::vector<std::string>& words, JsonObject& answer) {
+    const std::string& command = words[0];
+    HWND window = nullptr;
+    if (command == "text" && words.size() == 2 && Window(words[1], window)) {
+        const std::optional<std::wstring> text = WindowText(window);
+        if (!text) return false;
+        answer.String("text_hex", Hex(text->data(), text->size() * sizeof(wchar_t)));
+        return true;
+    }
+    if (command == "set-text" && words.size() == 3 && Window(words[1], window)) {
+        std::string bytes;
+        if (!probe::ParseHex(words[2], bytes)) return false;
+        std::wstring text(bytes.size() / 2, L'\0');
+        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                   2000, &result) != 0;
+    }
+    if (command == "clip-put") {
+        OpenedClipboard clipboard;
+        if (!clipboard.open) return false;
+        EmptyClipboard();
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            const std::size_t equals = words[i].find('=');
+            UINT format = 0;
+            std::string bytes;
+            if (equals == std::string::npos || !Format(words[i].substr(0, equals), format) ||
+                !probe::ParseHex(std::string_view(words[i]).substr(equals + 1), bytes)) {
+                return false;
+            }
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+            void* data = block ? GlobalLock(block) : nullptr;
+            if (!data) return false;
+            std::memcpy(data, bytes.data(), bytes.size());
+            GlobalUnlock(block);
+            if (!SetClipboardData(format, block)) {
+                GlobalFree(block);
+                return false;
+            }
+        }
+        answer.Int("seq", GetClipboardSequenceNumber());
+        return true;
+    }
+    if (command == "clip-get" && words.size() == 2) {
+        UINT format = 0;
+        if (!Format(words[1], format)) return false;
+        OpenedClipboard clipboard;
+        if (!clipboard.open) return false;
+        const std::optional<std::string> bytes = ReadOpenFormat(format);
+        answer.Bool("present", bytes.has_value());
+        if (bytes) answer.String("hex", probe::HexBytes(*bytes));
+        return true;
+    }
+    if (command == "clip-formats") {
+        OpenedClipboard clipboard;
+        if (!clipboard.open) return false;
+        std::vector<long long> formats;
+        for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+            formats.push_back(format);
+        }
+        answer.IntArray("formats", formats);
+        return true;
+    }
+    if (command == "clip-seq") {
+        answer.Int("seq", GetClipboardSequenceNumber());
+        return true;
+    }
+    if (command == "key-log") {
+        std::lock_guard<std::mutex> lock(keyLogLock);
+        std::vector<long long> values;
+        for (const KeyEvent& event : keyLog) {
+            values.push_back(event.vk);
+            values.push_back((event.flags & LLKHF_UP) ? 1 : 0);
+            values.push_back((event.flags & LLKHF_INJECTED) ? 1 : 0);
+            values.push_back(event.time);
+        }
+        keyLog.clear();
+        answer.IntArray("events", values);
+        return true;
+    }
+    if (command == "windows" && words.size() == 2) {
+        const DWORD process = static_cast<DWORD>(std::strtoul(words[1].c_str(), nullptr, 0));
+        long long topLevel = 0;
+        long long messageOnly = 0;
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process) ++topLevel;
+        }
+        for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+             window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process) ++messageOnly;
+        }
+        answer.Int("top_level", topLevel).Int("message_only", messageOnly);
+        return true;
+    }
+    if (command == "wait-switch" && words.size() == 5 && Window(words[1], window)) {
+        std::string expected;
+        std::string clipboardText;
+        if (!probe::ParseHex(words[2], expected) || !probe::ParseHex(words[3], clipboardText)) return false;
+        const DWORD timeout = static_cast<DWORD>(std::strtoul(words[4].c_str(), nullptr, 0));
+        LARGE_INTEGER frequency, start, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        bool documentDone = false;
+        for (;;) {
+            QueryPerformanceCounter(&now);
+            const long long elapsed = (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+            if (!documentDone) {
+                const std::optional<std::wstring> text = WindowText(window);
+                documentDone = text && text->size() * sizeof(wchar_t) == expected.size() &&
+                               std::memcmp(text->data(), expected.data(), expected.size()) == 0;
+            }
+            // The clipboard is read only once the paste is in, so that this reading never takes
+            // the converted text in the paste's place.
+            if (documentDone && OpenClipboard(nullptr)) {
+                const std::optional<std::string> bytes = ReadOpenFormat(CF_TEXT);
+                CloseClipboard();
+                if (bytes && std::string(bytes->c_str()) == clipboardText) {
+                    answer.Int("elapsed_us", elapsed).Bool("document", true).Bool("clipboard", true);
+                    return true;
+                }
+            }
+            if (elapsed >= static_cast<long long>(timeout) * 1000) {
+                answer.Int("elapsed_us", elapsed).Bool("document", documentDone).Bool("clipboard", false);
+                return true;
+            }
+            Sleep(1);
+        }
+    }
+    answer.String("error", "unknown command or bad arguments");
+    return false;
+}
+
+} // namespace
+
+int main() {
+    StartKeyLog();
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream stream(line);
+        std::vector<std::string> words;
+        for (std::string word; stream >> word;)
+            words.push_back(word);
+        if (words.empty()) continue;
+        if (words[0] == "quit") break;
+        JsonObject answer;
+        answer.String("cmd", words[0]);
+        const bool ok = Run(words, answer);
+        if (!ok) answer.Int("last_error", GetLastError());
+        answer.Bool("ok", ok);
+        std::cout << answer.Finish() << std::endl;
+    }
+    return 0;
+}

@@ -1,0 +1,403 @@
+"""End-to-end tests of the case-switch action under Wine.
+
+Ctrl+CapsLock is pressed from the X side while Wine's Notepad or the project's peer program
+(peer/CasePeer.cpp: an edit control whose copy and paste can be delayed or refused, and which can
+hold the clipboard open) is in the foreground; the document is read back and the clipboard checked
+with the project's tool (peer/CaseTool.cpp) from inside Wine.
+
+When an action ends is seen from outside: after a conversion the clipboard lists its earlier formats
+again with a new sequence number; where the action must change nothing, a minimise request posted
+to the program's window after the press is carried out only once the action has returned, since the
+action handles no posted message while it runs.
+"""
+
+import os
+import unittest
+
+from harness import Probe, ProgramTestCase, start_program, wait_until, WM_CLOSE
+
+WM_SYSCOMMAND = 0x0112
+SC_MINIMIZE = 0xF020
+SC_RESTORE = 0xF120
+EM_SETSEL = 0x00B1
+EM_SETMODIFY = 0x00B9
+FEEDBACK_MESSAGE = 0x8075
+PEER_HOLD_CLIPBOARD = 0x8000 + 1
+PEER_RELEASE_CLIPBOARD = 0x8000 + 2
+PEER_COPIES = 0x8000 + 3
+PEER_PASTES = 0x8000 + 4
+HOT_KEY_NOTE_LABEL_ID = 100
+
+CF_TEXT = 1
+CF_DIB = 8
+CF_UNICODETEXT = 13
+
+# What the clipboard holds before each press: a text and a format of its own, so that its format
+# list differs from that of any copy or offer made during the action.
+EARLIER = {CF_TEXT: b"earlier content\0", "CaseSwitch.E2E.Earlier": bytes(range(256))}
+
+
+def beside_program(name):
+    return os.path.join(os.path.dirname(os.environ["CASESWITCH_EXE"]), name)
+
+
+class Tool(Probe):
+    """peer/CaseTool.cpp, spoken to like the probe."""
+
+    def __init__(self, env):
+        super().__init__(probe=beside_program("casetool.exe"), env=env)
+
+    @staticmethod
+    def _format(format):
+        return "@" + format.encode("ascii").hex() if isinstance(format, str) else str(format)
+
+    def text(self, hwnd):
+        return bytes.fromhex(self.require("text", hwnd)["text_hex"]).decode("utf-16-le")
+
+    def set_text(self, hwnd, text):
+        self.require("set-text", hwnd, text.encode("utf-16-le").hex() or "-")
+
+    def put(self, formats):
+        words = [f"{self._format(format)}={data.hex()}" for format, data in formats.items()]
+        return self.require("clip-put", *words)["seq"]
+
+    def get(self, format):
+        answer = self.require("clip-get", self._format(format))
+        return bytes.fromhex(answer["hex"]) if answer["present"] else None
+
+    def formats(self):
+        return self.require("clip-formats")["formats"]
+
+    def seq(self):
+        return self.require("clip-seq")["seq"]
+
+    def key_log(self):
+        """Keyboard events since the last call, as (vk, up, injected, time)."""
+        values = self.require("key-log")["events"]
+        return [tuple(values[i : i + 4]) for i in range(0, len(values), 4)]
+
+    def windows(self, pid):
+        answer = self.require("windows", pid)
+        return {"top_level": answer["top_level"], "message_only": answer["message_only"]}
+
+
+def anonymous_memory(unix_pid):
+    """Resident anonymous memory of a Unix process in bytes: where Wine's heaps live. (Wine reports
+    no private bytes and no GDI or USER object counts for a process.)"""
+    with open(f"/proc/{unix_pid}/status") as status:
+        for line in status:
+            if line.startswith("RssAnon:"):
+                return int(line.split()[1]) * 1024
+    raise AssertionError(f"no RssAnon in /proc/{unix_pid}/status")
+
+
+class CaseSwitchTestCase(ProgramTestCase):
+    def setUp(self):
+        super().setUp()
+        self.tool = Tool(self.env)
+        self.addCleanup(self.tool.close)
+        # Under Wine the X server toggles Caps Lock on every press of the hot key: put it back.
+        caps_at_start = self.x.caps_lock_on()
+        self.addCleanup(lambda: self.x.caps_lock_on() != caps_at_start and self.x.key("Caps_Lock"))
+        self.label = next(c["hwnd"] for c in self.probe.children(self.hwnd) if c["id"] == HOT_KEY_NOTE_LABEL_ID)
+
+    # The clipboard before and after
+    def put_earlier(self, formats=None):
+        self.earlier = dict(formats or EARLIER)
+        self.tool.put(self.earlier)
+        # Read after the close: closing adds the synthesised formats, which counts as a change.
+        self.earlier_seq = self.tool.seq()
+        self.earlier_formats = self.tool.formats()
+
+    def wait_restored(self, timeout=5):
+        """Until the clipboard lists the earlier formats under a new sequence number (listing reads no
+        data, so it never takes the offered text in a paste's place); then every byte must match."""
+        wait_until(
+            lambda: self.tool.seq() != self.earlier_seq and self.tool.formats() == self.earlier_formats,
+            timeout,
+            f"the clipboard to list its earlier formats {self.earlier_formats} again",
+        )
+        self.assert_clipboard_is_earlier()
+
+    def assert_clipboard_is_earlier(self):
+        for format, data in self.earlier.items():
+            seen = self.tool.get(format)
+            self.assertIsNotNone(seen, f"format {format} is gone from the clipboard")
+            self.assertEqual(seen[: len(data)], data, f"format {format} did not come back byte for byte")
+
+    def assert_clipboard_untouched(self):
+        self.assertEqual(self.tool.seq(), self.earlier_seq, "the clipboard was written")
+        self.assert_clipboard_is_earlier()
+
+    # Pressing and waiting
+    def press(self, foreground):
+        self.probe.set_foreground(foreground)
+        wait_until(lambda: self.probe.foreground() == foreground, 5, "the target window in the foreground")
+        self.x.key("ctrl+Caps_Lock")
+
+    def wait_action_over(self):
+        """Posts a minimise request behind the press and waits until the program has carried it out."""
+        self.probe.post(self.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+        wait_until(lambda: self.probe.info(self.hwnd)["iconic"], 10, "the program's window to minimise")
+        self.probe.post(self.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0)
+        wait_until(lambda: not self.probe.info(self.hwnd)["iconic"], 10, "the program's window to restore")
+
+    def wait_text(self, edit, expected, timeout=5):
+        seen = {}
+
+        def arrived():
+            seen["text"] = self.tool.text(edit)
+            return seen["text"] == expected
+
+        try:
+            wait_until(arrived, timeout, "the converted text")
+        except AssertionError:
+            raise AssertionError(f"expected the document to read {expected!r}, it reads {seen['text']!r}") from None
+
+
+class NotepadTest(CaseSwitchTestCase):
+    def setUp(self):
+        super().setUp()
+        self.notepad_process = start_program(exe="notepad.exe", env=self.env)
+        self.addCleanup(self.close_notepad)
+        self.notepad = self.probe.wait_window("Notepad")["hwnd"]
+        self.edit = next(c["hwnd"] for c in self.probe.children(self.notepad) if c["class"] == "Edit")
+
+    def close_notepad(self):
+        if self.notepad_process.poll() is None:
+            self.probe.call("send", self.edit, EM_SETMODIFY, 0, 0)
+            self.probe.call("post", self.notepad, WM_CLOSE, 0, 0)
+            try:
+                self.notepad_process.wait(timeout=10)
+            except Exception:
+                self.notepad_process.kill()
+                self.notepad_process.wait()
+        self.notepad_process.log.close()
+
+    def switch(self, text, expected):
+        """Puts `text` in Notepad, selects it, presses the hot key; the document must read `expected`
+        and the clipboard hold its earlier content."""
+        self.tool.set_text(self.edit, text)
+        self.probe.send(self.edit, EM_SETSEL, 0, -1)
+        self.put_earlier()
+        self.press(self.notepad)
+        self.wait_restored()
+        self.assertEqual(self.tool.text(self.edit), expected, f"switching {text!r}")
+
+    def test_second_byte_decides_the_direction(self):
+        for text, expected in [
+            ("Hello", "HELLO"),
+            ("HELLO", "hello"),
+            ("hELLO", "hello"),
+            ("HeLLO", "HELLO"),
+            ("h", "H"),
+            ("H", "H"),
+            ("Hello, World 123", "HELLO, WORLD 123"),
+        ]:
+            with self.subTest(text=text):
+                self.switch(text, expected)
+
+    def test_text_beginning_with_a_double_byte_character(self):
+        # 中 is D6 D0: its second byte is no capital, so upper case; 丄 is 81 41 ("A"), so lower
+        # case. Neither character changes.
+        self.switch("中a文B", "中A文B")
+        self.switch("丄Abc乑", "丄abc乑")
+
+    def test_characters_outside_code_page_936_survive(self):
+        # The emoji and the Thai letter have no GBK form; its ANSI form reads "x?y?", so upper case.
+        self.switch("x\U0001F600yก z", "X\U0001F600Yก Z")
+
+
+class PeerTest(CaseSwitchTestCase):
+    def start_peer(self, text="Hello", *options):
+        process = start_program(
+            exe=beside_program("casepeer.exe"), args=[*options, "--text", text.encode("utf-16-le").hex()], env=self.env
+        )
+        self.addCleanup(self.end_peer, process)
+        known = getattr(self, "peers", [])
+        process.hwnd = None
+        peer = wait_until(
+            lambda: next((w["hwnd"] for w in self.probe.list_windows("CaseSwitchPeer") if w["visible"]
+                          and w["hwnd"] not in known), None),
+            15,
+            "the peer's window",
+        )
+        process.hwnd = peer
+        self.peers = known + [peer]
+        wait_until(lambda: self.probe.children(peer), 5, "the peer's edit control")
+        edit = self.probe.children(peer)[0]["hwnd"]
+        return peer, edit
+
+    def end_peer(self, process):
+        if process.poll() is None and process.hwnd:
+            self.probe.call("post", process.hwnd, WM_CLOSE, 0, 0)
+            try:
+                process.wait(timeout=10)
+            except Exception:
+                process.kill()
+                process.wait()
+        process.log.close()
+
+    def counts(self, peer):
+        return self.probe.send(peer, PEER_COPIES), self.probe.send(peer, PEER_PASTES)
+
+    def test_slow_copy_and_slow_paste_still_convert(self):
+        peer, edit = self.start_peer("Hello", "--copy-delay", "300", "--paste-delay", "300")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+        self.assertEqual(self.counts(peer), (1, 1), "expected one copy and one paste keystroke")
+
+    def test_refused_copy_changes_nothing(self):
+        peer, edit = self.start_peer("Hello", "--refuse-copy")
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.wait_action_over()
+        self.assertEqual(self.tool.text(edit), "Hello", "the document changed")
+        self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent although nothing was copied")
+        self.assert_clipboard_untouched()
+
+    def test_empty_selection_changes_nothing(self):
+        peer, edit = self.start_peer("Hello")
+        self.probe.send(edit, EM_SETSEL, 2, 2)
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.wait_action_over()
+        self.assertEqual(self.tool.text(edit), "Hello", "the document changed")
+        self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent for an empty selection")
+        self.assert_clipboard_untouched()
+
+    def test_dib_rich_text_and_custom_format_come_back(self):
+        dib_header = (40).to_bytes(4, "little") + (2).to_bytes(4, "little") + (2).to_bytes(4, "little")
+        dib_header += (1).to_bytes(2, "little") + (24).to_bytes(2, "little") + bytes(4) + (16).to_bytes(4, "little")
+        dib_header += bytes(16)
+        dib = dib_header + bytes([0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0, 0, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0, 0])
+        peer, edit = self.start_peer("Hello")
+        self.put_earlier(
+            {
+                CF_UNICODETEXT: "earlier \U0001F600 text\0".encode("utf-16-le"),
+                "Rich Text Format": b"{\\rtf1\\ansi {\\b earlier} rich text}\0",
+                CF_DIB: dib,
+                "CaseSwitch.E2E.Custom": bytes(range(255, -1, -1)),
+            }
+        )
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def test_busy_clipboard_changes_nothing(self):
+        peer, edit = self.start_peer("Hello")
+        self.put_earlier()
+        self.assertEqual(self.probe.send(peer, PEER_HOLD_CLIPBOARD), 1, "the peer could not open the clipboard")
+        self.addCleanup(self.probe.call, "send", peer, PEER_RELEASE_CLIPBOARD, 0, 0)
+        self.press(peer)
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer), (0, 0), "keystrokes were sent although the clipboard was busy")
+        self.assertEqual(self.tool.text(edit), "Hello", "the document changed")
+        self.probe.send(peer, PEER_RELEASE_CLIPBOARD)
+        self.assert_clipboard_untouched()
+
+    def test_paste_goes_only_where_the_copy_came_from(self):
+        peer, edit = self.start_peer("Hello", "--copy-delay", "300")
+        other, other_edit = self.start_peer("Other")
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        # The copy is still 300 ms away: another window comes to the front meanwhile.
+        self.probe.set_foreground(other)
+        self.wait_restored()
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer)[1] + self.counts(other)[1], 0, "a paste keystroke was sent")
+        self.assertEqual(self.tool.text(edit), "Hello")
+        self.assertEqual(self.tool.text(other_edit), "Other")
+
+    def test_feedback_event_for_another_id_touches_nothing(self):
+        peer, edit = self.start_peer("Hello")
+        self.put_earlier()
+        self.probe.set_foreground(peer)
+        for wrong_id in (0, 33002, 1):
+            self.probe.post(self.label, FEEDBACK_MESSAGE, wrong_id, 0)
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer), (0, 0), "keystrokes were sent for another id")
+        self.assert_clipboard_untouched()
+        # The real hot key still works afterwards.
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def test_second_copy_shows_the_taken_hot_key_notice_and_the_first_keeps_working(self):
+        second = start_program(env=self.env)
+        self.addCleanup(second.log.close)
+        box = self.probe.wait_messagebox("信息：", timeout_ms=10000)
+        self.assertIn("Ctrl+CapsLock", self.probe.messagebox_text(box["hwnd"]).decode("gbk"))
+        self.probe.dismiss(box["hwnd"])
+        second_window = wait_until(
+            lambda: next((w["hwnd"] for w in self.probe.list_windows("FormWindow") if w["hwnd"] != self.hwnd
+                          and w["visible"]), None),
+            10,
+            "the second copy's window",
+        )
+        self.probe.post(second_window, WM_CLOSE, 0, 0)
+        second.wait(timeout=10)
+
+        peer, edit = self.start_peer("Hello")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+
+class SoakTest(CaseSwitchTestCase):
+    PRESSES = 200
+
+    def test_every_press_converts_and_restores_without_growing(self):
+        notepad_process = start_program(exe="notepad.exe", env=self.env)
+        notepad = self.probe.wait_window("Notepad")["hwnd"]
+        edit = next(c["hwnd"] for c in self.probe.children(notepad) if c["class"] == "Edit")
+
+        def close_notepad():
+            self.probe.call("send", edit, EM_SETMODIFY, 0, 0)
+            self.probe.call("post", notepad, WM_CLOSE, 0, 0)
+            notepad_process.wait(timeout=10)
+            notepad_process.log.close()
+
+        self.addCleanup(close_notepad)
+        pid = self.main["pid"]
+        self.tool.set_text(edit, "Hello soak")
+        expected = "HELLO SOAK"
+        self.put_earlier()
+        self.probe.set_foreground(notepad)
+        wait_until(lambda: self.probe.foreground() == notepad, 5, "Notepad in the foreground")
+        failures = []
+        for press in range(self.PRESSES):
+            if press == 20:
+                # After a warm-up: the runtime's caches, Wine's message and clipboard tables.
+                windows_before = self.tool.windows(pid)
+                memory_before = anonymous_memory(self.program.pid)
+            self.probe.send(edit, EM_SETSEL, 0, -1)
+            self.tool.key_log()
+            self.x.key("ctrl+Caps_Lock")
+            try:
+                self.wait_text(edit, expected)
+                self.wait_restored()
+            except AssertionError as error:
+                failures.append(f"press {press}: {error}; keys {self.tool.key_log()}")
+                if len(failures) > 3:
+                    break
+            self.earlier_seq = self.tool.seq()
+            expected = "hello soak" if expected == "HELLO SOAK" else "HELLO SOAK"
+        self.assertEqual(failures, [], f"{len(failures)} of the presses failed")
+
+        windows_after = self.tool.windows(pid)
+        self.assertEqual(windows_after, windows_before, "the program's windows changed in number")
+        growth = anonymous_memory(self.program.pid) - memory_before
+        print(f"\nsoak: windows {windows_after}, anonymous memory grew by {growth} bytes over "
+              f"{self.PRESSES - 20} presses")
+        self.assertLess(growth, 128 * 1024, f"anonymous memory grew by {growth} bytes over {self.PRESSES - 20} presses")
+
+
+if __name__ == "__main__":
+    unittest.main()
