@@ -24,12 +24,16 @@ bool WaitForKeysReleased(std::int32_t key1, std::int32_t key2, std::int32_t mill
     std::atomic<bool> stop{false};
     std::thread watcher([&] {
         const ULONGLONG start = NowMilliseconds();
-        while (!stop && NowMilliseconds() - start <= bound) {
+        for (ULONGLONG elapsed = 0; !stop && elapsed <= bound; elapsed = NowMilliseconds() - start) {
             if (!Held(key1) && !Held(key2)) {
                 released = true;
                 return;
             }
-            Sleep(1);
+            if (elapsed < kEagerMilliseconds) {
+                SwitchToThread();
+            } else {
+                Sleep(1);
+            }
         }
     });
     const bool seen = WaitUntil(bound, [&] { return released.load(); });

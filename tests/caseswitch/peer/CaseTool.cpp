@@ -14,9 +14,9 @@
 //   key-log                       the keyboard events seen since the last key-log (a low-level
 //                                 hook): vk, up, injected, time; for telling why a press failed
 //   wait-switch HWND HEX CLIP_HEX TIMEOUT_MS
-//                                 polls until the window's text is HEX and the clipboard's CF_TEXT is
-//                                 CLIP_HEX (bytes without the NUL); answers when, in microseconds
-//                                 from the command
+//                                 waits until the window's text is HEX and the clipboard's CF_TEXT is
+//                                 CLIP_HEX (bytes without the NUL), looking at each clipboard change;
+//                                 answers when, in microseconds from the command
 #include "Json.h"
 
 #include <windows.h>
@@ -227,31 +227,45 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         LARGE_INTEGER frequency, start, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&start);
-        bool documentDone = false;
-        for (;;) {
+        const auto elapsed = [&] {
             QueryPerformanceCounter(&now);
-            const long long elapsed = (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+            return (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+        };
+        // Looks only when the clipboard has changed (the listener's WM_CLIPBOARDUPDATE), so that the
+        // switcher under test is not slowed by a poller: one look at the document per change, and
+        // the clipboard read only once the paste is in, so that this read never takes the
+        // converted text in the paste's place.
+        HWND listener = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        AddClipboardFormatListener(listener);
+        bool documentDone = false;
+        bool clipboardDone = false;
+        const auto look = [&] {
             if (!documentDone) {
                 const std::optional<std::wstring> text = WindowText(window);
                 documentDone = text && text->size() * sizeof(wchar_t) == expected.size() &&
                                std::memcmp(text->data(), expected.data(), expected.size()) == 0;
             }
-            // The clipboard is read only once the paste is in, so that this reading never takes
-            // the converted text in the paste's place.
             if (documentDone && OpenClipboard(nullptr)) {
                 const std::optional<std::string> bytes = ReadOpenFormat(CF_TEXT);
                 CloseClipboard();
-                if (bytes && std::string(bytes->c_str()) == clipboardText) {
-                    answer.Int("elapsed_us", elapsed).Bool("document", true).Bool("clipboard", true);
-                    return true;
-                }
+                clipboardDone = bytes && std::string(bytes->c_str()) == clipboardText;
             }
-            if (elapsed >= static_cast<long long>(timeout) * 1000) {
-                answer.Int("elapsed_us", elapsed).Bool("document", documentDone).Bool("clipboard", false);
-                return true;
-            }
-            Sleep(1);
+        };
+        while (!clipboardDone && elapsed() < static_cast<long long>(timeout) * 1000) {
+            const DWORD left = timeout - static_cast<DWORD>(elapsed() / 1000);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, left > 50 ? 50 : left, QS_ALLINPUT);
+            MSG message;
+            bool changed = false;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                changed |= message.message == WM_CLIPBOARDUPDATE;
+            // A periodic look as well: a paste that leaves the clipboard as it is sends no update.
+            if (changed || !documentDone) look();
         }
+        const long long took = elapsed();
+        RemoveClipboardFormatListener(listener);
+        DestroyWindow(listener);
+        answer.Int("elapsed_us", took).Bool("document", documentDone).Bool("clipboard", clipboardDone);
+        return true;
     }
     answer.String("error", "unknown command or bad arguments");
     return false;

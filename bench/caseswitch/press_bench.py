@@ -1,0 +1,148 @@
+"""Press benchmark of the case-switch action under Wine, beside a fixed-delay switcher.
+
+For each switcher (the program, then bench/caseswitch/FixedDelaySwitcher.cpp, which sleeps 100 ms
+after each injected keystroke and waits for nothing else) it makes PRESSES presses in Wine's
+Notepad: the text is put in and selected, the clipboard given an earlier text, Ctrl+CapsLock
+pressed through XTest, and the time taken until Notepad's document holds the converted text and
+the clipboard its earlier text again (seen from inside Wine by casetool's wait-switch, which reads
+the clipboard only once the document is converted). Prints the median, p95 and maximum of those
+times and how many presses were correct.
+
+Run it in a Wine session of a Windows build tree, e.g.
+
+    tools/wine-session.sh start --dir build/win32
+    python3 bench/caseswitch/press_bench.py build/win32 [PRESSES]
+"""
+
+import ctypes
+import json
+import os
+import statistics
+import sys
+import time
+
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path[:0] = [os.path.join(root, "tests", "e2e"), os.path.join(root, "tests", "caseswitch")]
+
+from harness import Probe, session_environment, start_program, wait_until, WM_CLOSE  # noqa: E402
+
+EM_SETSEL = 0x00B1
+EM_SETMODIFY = 0x00B9
+PRESS_TIMEOUT_MS = 3000
+
+
+class XTest:
+    """Ctrl+CapsLock straight through the XTest extension: no process start between the clock and the keys."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise SystemExit(f"cannot open display {display}")
+        self.ctrl = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(b"Control_L"))
+        self.caps = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(b"Caps_Lock"))
+
+    def press_hot_key(self):
+        """Returns the monotonic time of the CapsLock press, when the hot key fires."""
+        self.xtst.XTestFakeKeyEvent(self.display, self.ctrl, 1, 0)
+        self.x11.XFlush(self.display)
+        pressed = time.monotonic()
+        self.xtst.XTestFakeKeyEvent(self.display, self.caps, 1, 0)
+        self.x11.XFlush(self.display)
+        self.xtst.XTestFakeKeyEvent(self.display, self.caps, 0, 0)
+        self.xtst.XTestFakeKeyEvent(self.display, self.ctrl, 0, 0)
+        self.x11.XFlush(self.display)
+        return pressed
+
+
+def run(name, exe, window_class, presses, env, probe, tool, xtest):
+    switcher = start_program(exe=exe, env=env)
+    switcher_window = probe.wait_window(window_class) if window_class == "FormWindow" else None
+    if window_class != "FormWindow":
+        wait_until(lambda: probe.find_window(window_class), 15, f"the {name}'s window")
+    notepad_process = start_program(exe="notepad.exe", env=env)
+    notepad = probe.wait_window("Notepad")["hwnd"]
+    edit = next(c["hwnd"] for c in probe.children(notepad) if c["class"] == "Edit")
+    probe.set_foreground(notepad)
+    wait_until(lambda: probe.foreground() == notepad, 5, "Notepad in the foreground")
+
+    times = []
+    correct = 0
+    try:
+        for press in range(presses):
+            text = ("Hello press %d" if press % 2 == 0 else "HELLO PRESS %d") % press
+            expected = text.upper() if text[1].islower() else text.lower()
+            earlier = b"earlier %d" % press
+            tool.set_text(edit, text)
+            probe.send(edit, EM_SETSEL, 0, -1)
+            tool.put({1: earlier + b"\0"})
+            words = ["wait-switch", edit, expected.encode("utf-16-le").hex(), earlier.hex(), PRESS_TIMEOUT_MS]
+            tool.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode())
+            tool.process.stdin.flush()
+            pressed = xtest.press_hot_key()
+            answer = json.loads(tool._read_line(PRESS_TIMEOUT_MS / 1000 + 15))
+            done = time.monotonic()
+            if answer.get("document") and answer.get("clipboard"):
+                correct += 1
+                times.append((done - pressed) * 1000)
+            else:
+                # Let a slow switcher finish before the next press starts.
+                time.sleep(0.5)
+    finally:
+        probe.call("send", edit, EM_SETMODIFY, 0, 0)
+        probe.call("post", notepad, WM_CLOSE, 0, 0)
+        notepad_process.wait(timeout=10)
+        window = switcher_window["hwnd"] if switcher_window else probe.find_window(window_class)
+        probe.call("post", window, WM_CLOSE, 0, 0)
+        switcher.wait(timeout=10)
+    return times, correct
+
+
+def summary(name, times, correct, presses):
+    if not times:
+        return f"{name:<22} correct {correct}/{presses}"
+    ordered = sorted(times)
+    p95 = ordered[min(len(ordered) - 1, int(round(0.95 * (len(ordered) - 1))))]
+    return (
+        f"{name:<22} correct {correct:>3}/{presses}  median {statistics.median(ordered):7.1f} ms  "
+        f"p95 {p95:7.1f} ms  max {ordered[-1]:7.1f} ms"
+    )
+
+
+def main():
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "win32"))
+    presses = int(sys.argv[2]) if len(sys.argv) > 2 else 100
+    os.environ.setdefault("CASESWITCH_SESSION_ENV", os.path.join(build, "wine-session.env"))
+    os.environ.setdefault("CASESWITCH_EXE", os.path.join(build, "bin", "CaseSwitch.exe"))
+    env = session_environment()
+    probe = Probe(probe=os.path.join(build, "bin", "probe.exe"), env=env)
+    from test_case_switch_e2e import Tool
+
+    tool = Tool(env)
+    xtest = XTest(env["DISPLAY"])
+    results = []
+    try:
+        for name, exe, window_class in [
+            ("CaseSwitch", os.path.join(build, "bin", "CaseSwitch.exe"), "FormWindow"),
+            ("fixed-delay switcher", os.path.join(build, "bin", "fixed_delay_switcher.exe"), "FixedDelaySwitcher"),
+        ]:
+            times, correct = run(name, exe, window_class, presses, env, probe, tool, xtest)
+            results.append(summary(name, times, correct, presses))
+            print(results[-1], flush=True)
+    finally:
+        tool.close()
+        probe.close()
+    print("\nPress to converted text in Notepad with the clipboard restored, under Wine:")
+    for line in results:
+        print("  " + line)
+
+
+if __name__ == "__main__":
+    main()
