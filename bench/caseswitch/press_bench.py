@@ -75,6 +75,7 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest):
 
     times = []
     correct = 0
+    failures = {}
     try:
         for press in range(presses):
             text = ("Hello press %d" if press % 2 == 0 else "HELLO PRESS %d") % press
@@ -93,8 +94,12 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest):
                 correct += 1
                 times.append((done - pressed) * 1000)
             else:
-                # Let a slow switcher finish before the next press starts.
+                # Let a slow switcher finish before the next press starts; then note what it left.
                 time.sleep(0.5)
+                clipboard = tool.get(1)
+                seen = (tool.text(edit), clipboard.split(b"\0")[0].decode("gbk", "replace") if clipboard else None)
+                what = f"document {seen[0]!r}, clipboard {seen[1]!r} (expected {expected!r}, {earlier.decode()!r})"
+                failures.setdefault(what.split(" (")[0].replace(str(press), "N"), what)
     finally:
         probe.call("send", edit, EM_SETMODIFY, 0, 0)
         probe.call("post", notepad, WM_CLOSE, 0, 0)
@@ -102,6 +107,8 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest):
         window = switcher_window["hwnd"] if switcher_window else probe.find_window(window_class)
         probe.call("post", window, WM_CLOSE, 0, 0)
         switcher.wait(timeout=10)
+    for what in list(failures.values())[:4]:
+        print(f"  {name} failed: {what}")
     return times, correct
 
 
