@@ -30,7 +30,7 @@ export CASESWITCH_EXE=$root/build/win32/bin/CaseSwitch.exe
 
 if [[ -f bench/caseswitch/press_bench.py ]]; then
     echo "==== hot key press to converted text, Notepad under Wine"
-    python3 bench/caseswitch/press_bench.py
+    python3 bench/caseswitch/press_bench.py build/win32 100 200
 fi
 
 echo "==== the whole program under Wine"

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build clang libclang-rt-14-dev
     g++-mingw-w64-i686
     wine wine32:i386 fonts-wine
-    xvfb xdotool x11-utils xclip imagemagick trayer
+    xvfb xdotool x11-utils x11-xserver-utils xclip imagemagick trayer
     fonts-wqy-microhei locales
     googletest libgtest-dev libbenchmark-dev
     python3 zip
