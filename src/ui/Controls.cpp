@@ -59,17 +59,22 @@ bool Control::Create(HWND parent, int controlId) {
 
 // Labels
 
-bool LabelControl::RegisterClassOnce() {
+bool RegisterFormClass(const char* className, WNDPROC procedure) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
-    if (GetClassInfoA(instance, "FormLabel", &windowClass)) return true;
+    if (GetClassInfoA(instance, className, &windowClass)) return true;
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    windowClass.lpfnWndProc = &LabelProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // The windows paint their own background.
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    windowClass.lpszClassName = "FormLabel";
+    windowClass.lpszClassName = className;
     return RegisterClassA(&windowClass) != 0;
+}
+
+bool LabelControl::RegisterClassOnce() {
+    return RegisterFormClass("FormLabel", &LabelProc);
 }
 
 void LabelControl::AfterCreate() {}

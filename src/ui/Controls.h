@@ -101,6 +101,9 @@ private:
     HBRUSH brush = nullptr;
 };
 
+// Registers a class of the runtime's windows (redrawn on resize, double clicks, arrow cursor, no
+// background brush) unless it exists already.
+bool RegisterFormClass(const char* className, WNDPROC procedure);
 // Horizontal and vertical alignment values (0, 1, 2) as BUTTON styles.
 DWORD ButtonAlignmentStyle(std::int32_t horizontal, std::int32_t vertical);
 // COLOR_BTNFACE for the default colour.

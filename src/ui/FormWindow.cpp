@@ -10,19 +10,6 @@ namespace {
 
 constexpr char kDefaultWindowClass[] = "FormWindow";
 
-bool RegisterWindowClass(const char* className, WNDPROC procedure) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass = {};
-    if (GetClassInfoA(instance, className, &windowClass)) return true;
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    windowClass.lpszClassName = className;
-    return RegisterClassA(&windowClass) != 0;
-}
-
 DWORD FrameStyle(const WindowData& data, DWORD& extendedStyle) {
     DWORD style = 0;
     const auto border = static_cast<BorderKind>(data.borderKind);
@@ -103,7 +90,7 @@ bool FormWindow::CreateWindowElement() {
     }
     HWND owner = data.shownOnTaskbar ? nullptr : RuntimeApp::Get().HiddenOwner();
     const char* className = data.className.empty() ? kDefaultWindowClass : data.className.c_str();
-    if (!RegisterWindowClass(className, &WindowProc)) return false;
+    if (!RegisterFormClass(className, &WindowProc)) return false;
 
     handle = CreateWindowExA(extendedStyle, className, data.caption.c_str(), style, left, top, element.width,
                              element.height, owner, nullptr, GetModuleHandleA(nullptr), this);
