@@ -9,13 +9,13 @@
 // Exit code 0 on success; otherwise the Win32 error code of the failing call.
 #include <windows.h>
 
-#include <aclapi.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "KeyAccess.h"
 
 namespace {
 
@@ -35,32 +35,14 @@ public:
     HKEY key = nullptr;
 };
 
-DWORD ApplyDacl(PACL acl) {
+DWORD Deny() {
     OpenKey run(READ_CONTROL | WRITE_DAC);
-    if (run.status != ERROR_SUCCESS) return static_cast<DWORD>(run.status);
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    return static_cast<DWORD>(RegSetKeySecurity(run.key, DACL_SECURITY_INFORMATION, &descriptor));
+    return run.status == ERROR_SUCCESS ? RestrictKeyToReading(run.key) : static_cast<DWORD>(run.status);
 }
 
-DWORD Deny() {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return GetLastError();
-    EXPLICIT_ACCESSA access = {};
-    access.grfAccessPermissions = KEY_READ;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
-    PACL acl = nullptr;
-    DWORD status = SetEntriesInAclA(1, &access, nullptr, &acl);
-    if (status == ERROR_SUCCESS) status = ApplyDacl(acl);
-    LocalFree(acl);
-    FreeSid(everyone);
-    return status;
+DWORD Restore() {
+    OpenKey run(READ_CONTROL | WRITE_DAC);
+    return run.status == ERROR_SUCCESS ? RestoreKeyAccess(run.key) : static_cast<DWORD>(run.status);
 }
 
 DWORD Query() {
@@ -119,7 +101,7 @@ DWORD Run(int argc, char** argv) {
     if (argc == 4 && command == "set") return Set(argv[2], argv[3]);
     if (argc == 2 && command == "delete") return Delete();
     if (argc == 2 && command == "deny") return Deny();
-    if (argc == 2 && command == "restore") return ApplyDacl(nullptr);
+    if (argc == 2 && command == "restore") return Restore();
     std::fprintf(stderr, "usage: run_key_tool query | set TYPE HEX|- | delete | deny | restore\n");
     return ERROR_INVALID_PARAMETER;
 }

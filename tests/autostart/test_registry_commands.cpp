@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "KeyAccess.h"
 #include "runtime/RegistryCommands.h"
 
 namespace runtime {
@@ -87,34 +88,14 @@ protected:
     static void RestrictToReading(const std::string& keyPath) {
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
-        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-        PSID everyone = nullptr;
-        ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-        EXPLICIT_ACCESSA access = {};
-        access.grfAccessPermissions = KEY_READ;
-        access.grfAccessMode = SET_ACCESS;
-        access.grfInheritance = NO_INHERITANCE;
-        access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-        access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
-        PACL acl = nullptr;
-        ASSERT_EQ(SetEntriesInAclA(1, &access, nullptr, &acl), ERROR_SUCCESS);
-        SECURITY_DESCRIPTOR descriptor;
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-        LocalFree(acl);
-        FreeSid(everyone);
+        EXPECT_EQ(RestrictKeyToReading(key), ERROR_SUCCESS);
         RegCloseKey(key);
     }
 
     static void RestoreAccess(const std::string& keyPath) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return;
-        SECURITY_DESCRIPTOR descriptor;
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+        RestoreKeyAccess(key);
         RegCloseKey(key);
     }
 
