@@ -56,7 +56,8 @@ constexpr std::int32_t RoutineReference(std::size_t index) {
 using ServiceCallback = std::intptr_t (*)(std::int32_t service, std::intptr_t a, std::intptr_t b, std::intptr_t c);
 
 namespace service {
-inline constexpr std::int32_t kWindowObject = 1;   // a = window id, b = element id -> object (fatal if none)
+inline constexpr std::int32_t kTrayIcon = 1;       // a = window id, b = element id -> the window object's tray icon
+                                                   // (fatal when the window or the element is not loaded)
 inline constexpr std::int32_t kWindowHandle = 2;   // a = window id, b = element id -> HWND (fatal if none)
 inline constexpr std::int32_t kRunDirectory = 3;   // -> const char* (kept by the runtime)
 inline constexpr std::int32_t kExecutableName = 4; // -> const char*
@@ -80,12 +81,17 @@ struct CommandLibrary {
     std::int32_t (*notify)(std::int32_t code, std::intptr_t value, std::intptr_t extra);
 };
 
+// A constant block size that stands for the whole read-only data section of the program's module
+// that holds constantBlockStart. The compiler puts every literal of a program there, so this is
+// how a program makes releasing any of its literals harmless.
+inline constexpr std::uint32_t kModuleReadOnlyData = 0xFFFFFFFF;
+
 struct ProgramDescription {
     int (*startRoutine)();          // the program's start routine, called by the framework
     const void* codeBase;           // start of the routine table
     std::uint32_t routineTableSize; // bytes of the routine table: references beyond it are refused
     const void* constantBlockStart;
-    std::uint32_t constantBlockSize;
+    std::uint32_t constantBlockSize; // or kModuleReadOnlyData
     const std::uint8_t* windowBlockStart;
     std::uint32_t windowBlockSize;
     std::int32_t libraryCount;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cstring>
 
 #include "app/RuntimeApp.h"
 #include "ui/WindowRegistry.h"
@@ -10,58 +10,77 @@
 namespace runtime {
 namespace {
 
-std::string Quoted(const std::string& text) {
-    return "\r\n\"" + text + "\"";
-}
+// Appends to a fixed buffer, always ended by a NUL. Once something does not fit, the text ends
+// there: a double-byte character is never cut in half, and nothing later is appended.
+class BoundedText {
+public:
+    explicit BoundedText(FatalReportText& report) : buffer(report.text) { buffer[0] = '\0'; }
 
-std::string Location(std::uint32_t windowId, std::uint32_t elementId) {
+    BoundedText& operator<<(const char* text) {
+        while (!cut && text && *text) {
+            const std::size_t width = IsDBCSLeadByte(static_cast<BYTE>(*text)) && text[1] != '\0' ? 2 : 1;
+            if (length + width >= FatalReportText::kCapacity) {
+                cut = true;
+                break;
+            }
+            std::memcpy(buffer + length, text, width);
+            length += width;
+            text += width;
+        }
+        buffer[length] = '\0';
+        return *this;
+    }
+
+private:
+    char* buffer;
+    std::size_t length = 0;
+    bool cut = false;
+};
+
+void AppendLocation(BoundedText& out, std::uint32_t windowId, std::uint32_t elementId) {
     char numbers[64];
     wsprintfA(numbers, "\r\n%d, %d", static_cast<int>(windowId), static_cast<int>(elementId));
-    std::string location = numbers;
+    out << numbers;
     if (windowId != 0 && (windowId & kIdKindMask) == kIdKindWindow) {
         LoadedWindow* window = WindowRegistry::Get().Find(windowId);
         if (!window || window->elements.empty()) {
-            location += "\r\n未找到所指定的窗口";
+            out << "\r\n未找到所指定的窗口";
         } else {
-            location += Quoted(window->elements.front().description.tag);
-            const LoadedElement* element =
-                elementId == 0 ? &window->elements.front() : WindowRegistry::FindElement(*window, elementId);
+            out << "\r\n\"" << window->elements.front().description.tag.c_str() << "\"";
+            const LoadedElement* element = WindowRegistry::FindElementOrWindow(*window, elementId);
             const std::uint32_t id = element ? element->description.elementId : 0;
             const bool menuItem = (id & kIdKindMask) == kIdKindElement && (id & kIdClassMask) == kIdClassMenuItem;
             if (element && !menuItem)
-                location += Quoted(element->description.tag);
+                out << "\r\n\"" << element->description.tag.c_str() << "\"";
             else
-                location += "\r\n未找到所指定的窗口组件";
+                out << "\r\n未找到所指定的窗口组件";
         }
     }
-    return location + "\r\n";
+    out << "\r\n";
 }
 
 } // namespace
 
-std::string ComposeFatalReport(const char* message, std::int32_t errorCode, std::uint32_t windowId,
-                               std::uint32_t elementId) {
-    std::string text = "运行时出错!\r\n";
+void ComposeFatalReport(FatalReportText& report, const char* message, std::int32_t errorCode, std::uint32_t windowId,
+                        std::uint32_t elementId) noexcept {
+    BoundedText out(report);
+    out << "运行时出错!\r\n";
     if (errorCode != 0) {
         char code[32];
         wsprintfA(code, "%d", static_cast<int>(errorCode));
-        text += "\r\n错误代码：";
-        text += code;
-        text += "\r\n";
+        out << "\r\n错误代码：" << code << "\r\n";
     }
-    if (message && *message) {
-        text += "\r\n错误信息：";
-        text += message;
-        text += "\r\n";
-    }
-    return text + Location(windowId, elementId);
+    if (message && *message) out << "\r\n错误信息：" << message << "\r\n";
+    AppendLocation(out, windowId, elementId);
 }
 
-void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId, std::uint32_t elementId) {
+void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId,
+                      std::uint32_t elementId) noexcept {
     RuntimeApp& app = RuntimeApp::Get();
     app.suppressionCount += 1; // never lowered again: no handler runs behind the box
-    const std::string text = ComposeFatalReport(message, errorCode, windowId, elementId);
-    MessageBoxA(nullptr, text.c_str(), "错误", MB_ICONERROR);
+    FatalReportText report;
+    ComposeFatalReport(report, message, errorCode, windowId, elementId);
+    MessageBoxA(nullptr, report.text, "错误", MB_ICONERROR);
     app.DropExitRoutines();
     app.EndProgram(static_cast<UINT>(-1));
 }

@@ -2,16 +2,23 @@
 // the ordered shutdown and exit code -1. Never returns.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace runtime {
 
 [[noreturn]] void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId,
-                                   std::uint32_t elementId);
+                                   std::uint32_t elementId) noexcept;
+
+// The box text of a fatal report. The report may be about memory running out, so it is composed
+// in place without allocating anything; what does not fit is cut at a character boundary.
+struct FatalReportText {
+    static constexpr std::size_t kCapacity = 1024;
+    char text[kCapacity];
+};
 
 // The box text, composed without showing anything (the reporter shows exactly this).
-std::string ComposeFatalReport(const char* message, std::int32_t errorCode, std::uint32_t windowId,
-                               std::uint32_t elementId);
+void ComposeFatalReport(FatalReportText& report, const char* message, std::int32_t errorCode, std::uint32_t windowId,
+                        std::uint32_t elementId) noexcept;
 
 } // namespace runtime

@@ -74,14 +74,19 @@ bool ApplicationIdleStep(long count) {
     if (count <= 1) return true;
     bool moreWanted = false;
     const std::int32_t elapsed = static_cast<std::int32_t>(GetTickCount() - app.idlePeriodStart);
-    for (LoadedWindow& window : WindowRegistry::Get().Windows()) {
-        if (!window.window || !IsWindow(window.window->Handle()) || window.elements.empty()) continue;
-        HWND handle = window.window->Handle();
+    // By identifier: a handler may read the descriptions again meanwhile.
+    std::vector<std::uint32_t> windowIds;
+    for (const std::unique_ptr<LoadedWindow>& window : WindowRegistry::Get().Windows())
+        windowIds.push_back(window->windowId);
+    for (std::uint32_t windowId : windowIds) {
+        LoadedWindow* window = WindowRegistry::Get().Find(windowId);
+        if (!window || !window->window || !IsWindow(window->window->Handle())) continue;
+        HWND handle = window->window->Handle();
         if (std::find(app.idleDoneWindows.begin(), app.idleDoneWindows.end(), handle) != app.idleDoneWindows.end())
             continue;
         EventRequest request;
-        request.windowId = window.windowId;
-        request.elementId = window.elements.front().description.elementId;
+        request.windowId = windowId;
+        request.elementId = window->elements.front().description.elementId;
         request.event = event::kIdle;
         request.argumentCount = 1;
         request.arguments[0] = elapsed;

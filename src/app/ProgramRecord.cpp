@@ -28,9 +28,10 @@ extern const runtime::ProgramDescription kProgramDescription = {
     &program::ProgramStart,
     program::kRoutineTable,
     sizeof program::kRoutineTable,
-    // The program's constant data handed to the runtime as a block: the tray icon image.
+    // The program's constant data: the read-only data of its module, which holds every literal of
+    // the program, the tray icon image among them.
     &program::kTrayIconImage,
-    sizeof program::kTrayIconImage,
+    runtime::kModuleReadOnlyData,
     program::kMainWindowBlock.data(),
     static_cast<std::uint32_t>(program::kMainWindowBlock.size()),
     3,

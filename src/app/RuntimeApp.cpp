@@ -7,6 +7,7 @@
 #include "app/FatalError.h"
 #include "app/HiddenOwnerWindow.h"
 #include "app/ModulePath.h"
+#include "app/ModuleSection.h"
 #include "app/RuntimeServices.h"
 #include "ui/WindowRegistry.h"
 
@@ -20,8 +21,8 @@ bool IsSystemLeadByte(unsigned char byte) {
 } // namespace
 
 RuntimeApp& RuntimeApp::Get() {
-    // Destroyed by static destruction after the exit step; its destructor's second shutdown
-    // then finds everything already released.
+    // Destroyed by static destruction after the exit step, whose shutdown leaves its destructor
+    // nothing to do. Everything the shutdown tears down is a member, so it is still there.
     static RuntimeApp app;
     return app;
 }
@@ -41,7 +42,11 @@ void RuntimeApp::Initialise(const ProgramDescription& description) {
     SetCurrentDirectoryA(programFolder.c_str());
     CreateHiddenOwner();
     mainThreadId = GetCurrentThreadId();
-    if (description.constantBlockSize > 0 && description.constantBlockStart) {
+    if (description.constantBlockSize == kModuleReadOnlyData) {
+        const ModuleSection section = ReadOnlySectionHolding(description.constantBlockStart);
+        constantStart = section.start;
+        constantEnd = section.end;
+    } else if (description.constantBlockSize > 0 && description.constantBlockStart) {
         constantStart = static_cast<const std::uint8_t*>(description.constantBlockStart);
         constantEnd = constantStart + description.constantBlockSize;
     }
@@ -77,7 +82,8 @@ void RuntimeApp::StartLibraries(const ProgramDescription& description) {
 }
 
 void RuntimeApp::RegisterExitRoutine(ExitRoutine routine) {
-    if (!routine) return;
+    // Once shutdown has begun, the exit routines have had their turn.
+    if (!routine || shutdownStarted) return;
     if (std::find(exitRoutines.begin(), exitRoutines.end(), routine) != exitRoutines.end()) return;
     exitRoutines.push_back(routine);
 }
@@ -91,11 +97,14 @@ void RuntimeApp::Shutdown(UINT exitCode) {
         }
         return;
     }
+    // A second shutdown (the destructor's, or EndProgram from inside the first) finds the first
+    // one's work done or under way.
+    if (shutdownStarted) return;
     shutdownStarted = true;
     idleRegistrations.clear();
-    WindowRegistry::Get().Clear();
+    registry.Clear();
 
-    // Routines may register further routines or release texts; run a snapshot in order.
+    // The list is empty from here on, and registering another routine does nothing.
     std::vector<ExitRoutine> routines;
     routines.swap(exitRoutines);
     for (ExitRoutine routine : routines)

@@ -9,6 +9,7 @@
 
 #include "runtime/ProgramDescription.h"
 #include "runtime/Runtime.h"
+#include "ui/WindowRegistry.h"
 
 namespace runtime {
 
@@ -21,6 +22,8 @@ struct IdleRegistration {
 class RuntimeApp {
 public:
     static RuntimeApp& Get();
+    // Ends the runtime if the exit step has not (a process that never ran the program's start
+    // routine to its end), before the members it tears down go.
     ~RuntimeApp();
     RuntimeApp(const RuntimeApp&) = delete;
     RuntimeApp& operator=(const RuntimeApp&) = delete;
@@ -42,6 +45,7 @@ public:
     const std::string& ProgramFolder() const { return programFolder; }
     const std::string& ProgramFileName() const { return programFileName; }
     HWND HiddenOwner() const { return hiddenOwner; }
+    WindowRegistry& Registry() { return registry; }
 
     std::int32_t suppressionCount = 0;
     bool mainLoopEntered = false;
@@ -76,6 +80,7 @@ private:
     std::vector<ExitRoutine> exitRoutines;
     HICON defaultBigIcon = nullptr;
     HICON defaultSmallIcon = nullptr;
+    WindowRegistry registry;
 };
 
 // The end-program message: a thread other than the main one hands the end of the program to

@@ -13,21 +13,17 @@
 namespace runtime {
 namespace {
 
-LoadedElement* FindLiveElement(std::uint32_t windowId, std::uint32_t elementId, LoadedWindow** windowOut) {
-    LoadedWindow* window = WindowRegistry::Get().Find(windowId);
-    if (!window || !window->window || window->elements.empty()) return nullptr;
-    LoadedElement* element =
-        elementId == 0 ? &window->elements.front() : WindowRegistry::FindElement(*window, elementId);
-    if (windowOut) *windowOut = window;
-    return element;
+// The element of a loaded window (0 for the window itself); null when either is not there.
+LoadedElement* FindLoadedElement(std::uint32_t windowId, std::uint32_t elementId, LoadedWindow*& window) {
+    window = WindowRegistry::Get().Find(windowId);
+    if (!window || !window->window) return nullptr;
+    return WindowRegistry::FindElementOrWindow(*window, elementId);
 }
 
 HWND ElementHandle(std::uint32_t windowId, std::uint32_t elementId) {
     LoadedWindow* window = nullptr;
-    LoadedElement* element = FindLiveElement(windowId, elementId, &window);
-    if (!element) return nullptr;
-    if (element->description.kind == ElementKind::Window) return window->window->Handle();
-    return element->control ? element->control->Handle() : nullptr;
+    const LoadedElement* element = FindLoadedElement(windowId, elementId, window);
+    return element ? WindowRegistry::LiveHandle(*window, *element) : nullptr;
 }
 
 [[noreturn]] void ReportMissingElement(std::uint32_t windowId, std::uint32_t elementId) {
@@ -71,10 +67,10 @@ std::intptr_t RuntimeServiceCallback(std::int32_t service, std::intptr_t a, std:
     const auto windowId = static_cast<std::uint32_t>(a);
     const auto elementId = static_cast<std::uint32_t>(b);
     switch (service) {
-    case service::kWindowObject: {
-        LoadedWindow* window = WindowRegistry::Get().Find(windowId);
-        if (!window || !window->window) ReportMissingElement(windowId, elementId);
-        return reinterpret_cast<std::intptr_t>(window->window.get());
+    case service::kTrayIcon: {
+        LoadedWindow* window = nullptr;
+        if (!FindLoadedElement(windowId, elementId, window)) ReportMissingElement(windowId, elementId);
+        return reinterpret_cast<std::intptr_t>(&window->window->Tray());
     }
     case service::kWindowHandle: {
         HWND handle = ElementHandle(windowId, elementId);
@@ -103,6 +99,7 @@ std::intptr_t RuntimeServiceCallback(std::int32_t service, std::intptr_t a, std:
     case service::kFatalError:
         ReportFatalError(reinterpret_cast<const char*>(a), 0, static_cast<std::uint32_t>(b),
                          static_cast<std::uint32_t>(c));
+        return 0; // not reached: the report ends the process
     case service::kHiddenOwner:
         return reinterpret_cast<std::intptr_t>(app.HiddenOwner());
     default:

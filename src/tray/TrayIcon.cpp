@@ -48,7 +48,7 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-void TrayIcon::Update(HWND window, HICON newIcon, const char* newTip) {
+void TrayIcon::Update(HICON newIcon, const char* newTip) {
     char field[kTrayTipFieldSize];
     FillTrayTip(newTip, field);
     NOTIFYICONDATAA record = Record(window, field);
@@ -74,11 +74,25 @@ void TrayIcon::Update(HWND window, HICON newIcon, const char* newTip) {
     }
 }
 
-void TrayIcon::AddAgain(HWND window) {
+void TrayIcon::AddAgain() {
     if (!icon) return;
     NOTIFYICONDATAA record = Record(window, tip);
     SetShown(record, icon.Get());
     Add(window, record);
+}
+
+bool TrayIcon::HandleWindowMessage(UINT message, WPARAM, LPARAM lParam, int& trayEvent) {
+    trayEvent = kTrayNoEvent;
+    if (message == kTrayCallbackMessage) {
+        // wParam, the icon id, is not looked at: a window has one icon.
+        trayEvent = TrayEventType(lParam);
+        return true;
+    }
+    if (message != 0 && message == TaskbarCreatedMessage()) {
+        AddAgain();
+        return true;
+    }
+    return false;
 }
 
 } // namespace runtime

@@ -52,19 +52,18 @@ FileBytes ReadWholeFile(const char* fileName) {
     return content;
 }
 
-void SetTrayIconFromBytes(TrayIcon& tray, HWND window, const std::uint8_t* bytes, std::int32_t length,
-                          const char* tip) {
+void SetTrayIconFromBytes(TrayIcon& tray, const std::uint8_t* bytes, std::int32_t length, const char* tip) {
     HICON icon = nullptr;
     if (bytes && length > 0) {
         icon = IconFromBytes(bytes, length, kPreferSmallImage);
         if (!icon) icon = IconFromBytes(bytes, length, kPreferLargeImage);
     }
-    tray.Update(window, icon, tip);
+    tray.Update(icon, tip);
 }
 
-void SetTrayIconFromFile(TrayIcon& tray, HWND window, const char* fileName, const char* tip) {
+void SetTrayIconFromFile(TrayIcon& tray, const char* fileName, const char* tip) {
     const FileBytes content = ReadWholeFile(fileName);
-    SetTrayIconFromBytes(tray, window, content.bytes.get(), content.length, tip);
+    SetTrayIconFromBytes(tray, content.bytes.get(), content.length, tip);
 }
 
 } // namespace runtime

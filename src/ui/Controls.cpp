@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/EventDelivery.h"
+#include "ui/FormWindow.h"
 
 namespace runtime {
 
@@ -79,34 +80,39 @@ bool LabelControl::RegisterClassOnce() {
 
 void LabelControl::AfterCreate() {}
 
+void LabelControl::Detach() {
+    if (handle && IsWindow(handle)) SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+}
+
 LRESULT CALLBACK LabelControl::LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* label = reinterpret_cast<LabelControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (label) {
-        switch (message) {
-        case WM_PAINT:
-            label->Paint();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1; // painted together with the text, without flicker
-        case kFeedbackMessage:
-            return label->OnFeedback(wParam, lParam);
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            label->handle = nullptr;
-            break;
-        default:
-            break;
-        }
+    if (!label) return DefWindowProcA(window, message, wParam, lParam);
+    // The feedback handler may destroy the label's window, and with it the label.
+    const MessageScope scope(label->owner);
+    switch (message) {
+    case WM_PAINT:
+        label->Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // painted together with the text, without flicker
+    case kFeedbackMessage:
+        return label->OnFeedback(wParam, lParam);
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        label->handle = nullptr;
+        break;
+    default:
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT LabelControl::OnFeedback(WPARAM wParam, LPARAM lParam) {
-    return FireEventFor(windowId, ElementId(), event::kFeedback, 0, 2, static_cast<std::int32_t>(wParam),
+    return FireEventFor(owner.WindowId(), ElementId(), event::kFeedback, 0, 2, static_cast<std::int32_t>(wParam),
                         static_cast<std::int32_t>(lParam));
 }
 
@@ -151,7 +157,7 @@ DWORD ButtonControl::KindStyle() const {
 }
 
 void ButtonControl::OnClicked() {
-    FireEventFor(windowId, ElementId(), event::kClicked, 0);
+    FireEventFor(owner.WindowId(), ElementId(), event::kClicked, 0);
 }
 
 // Check boxes
@@ -176,7 +182,7 @@ void CheckBoxControl::AfterCreate() {
 }
 
 void CheckBoxControl::OnClicked() {
-    FireEventFor(windowId, ElementId(), event::kClicked, 0);
+    FireEventFor(owner.WindowId(), ElementId(), event::kClicked, 0);
 }
 
 LRESULT CheckBoxControl::OnControlColour(HDC dc) {

@@ -13,9 +13,12 @@ namespace runtime {
 // Message through which services hand a label something to raise as its feedback event.
 inline constexpr UINT kFeedbackMessage = 0x8075;
 
+class FormWindow;
+
 class Control {
 public:
-    Control(std::uint32_t windowId, LoadedElement& element) : windowId(windowId), element(element) {}
+    // The control belongs to `owner`, whose object owns it.
+    Control(FormWindow& owner, LoadedElement& element) : owner(owner), element(element) {}
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -25,6 +28,8 @@ public:
     std::uint32_t ElementId() const { return element.description.elementId; }
     const ElementDescription& Description() const { return element.description; }
     bool IsTabStop() const { return (element.description.flags & kFlagTabStop) != 0; }
+    // Its messages get the default handling from now on (see FormWindow::Detach).
+    virtual void Detach() {}
 
     // The parent reflects these to the control.
     virtual void OnClicked() {}
@@ -39,7 +44,7 @@ protected:
     virtual void AfterCreate() {}
     HFONT Font() const;
 
-    std::uint32_t windowId;
+    FormWindow& owner;
     LoadedElement& element;
     HWND handle = nullptr;
     HFONT ownFont = nullptr;
@@ -49,6 +54,7 @@ class LabelControl final : public Control {
 public:
     using Control::Control;
     static bool RegisterClassOnce();
+    void Detach() override;
 
 protected:
     const char* ClassName() const override { return "FormLabel"; }

@@ -3,7 +3,6 @@
 #include "app/FatalError.h"
 #include "runtime/Runtime.h"
 #include "ui/Controls.h"
-#include "ui/FormWindow.h"
 #include "ui/WindowRegistry.h"
 
 namespace runtime {
@@ -23,9 +22,7 @@ ElementAccess Access(std::uint32_t windowId, std::uint32_t elementId) {
 }
 
 HWND LiveHandle(const ElementAccess& access) {
-    if (!access.window->window) return nullptr;
-    if (access.element->description.kind == ElementKind::Window) return access.window->window->Handle();
-    return access.element->control ? access.element->control->Handle() : nullptr;
+    return WindowRegistry::LiveHandle(*access.window, *access.element);
 }
 
 CheckBoxControl* LiveCheckBox(const ElementAccess& access, const char* missingMessage, std::uint32_t windowId,

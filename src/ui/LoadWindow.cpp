@@ -9,17 +9,6 @@
 #include "ui/WindowRegistry.h"
 
 namespace runtime {
-namespace {
-
-// Undoes a half-built window so that a failed load leaves nothing behind.
-void Abandon(LoadedWindow& window) {
-    if (window.window && window.window->Handle()) DestroyWindow(window.window->Handle());
-    window.window.reset();
-    for (LoadedElement& element : window.elements)
-        element.control = nullptr;
-}
-
-} // namespace
 
 bool TryLoadWindow(std::uint32_t windowId) {
     WindowRegistry& registry = WindowRegistry::Get();
@@ -35,16 +24,21 @@ bool TryLoadWindow(std::uint32_t windowId) {
         return true;
     }
 
+    // No handler runs while the window is built, nor while a half-built one is taken down again.
     RuntimeApp& app = RuntimeApp::Get();
     app.suppressionCount += 1;
-    window->window = std::make_unique<FormWindow>(*window);
-    const bool built = window->window->CreateWindowElement() && window->window->CreateControls();
-    if (built) window->window->ShowControls();
-    app.suppressionCount -= 1;
-    if (!built) {
-        Abandon(*window);
-        return false;
+    bool built = false;
+    {
+        FormWindow& form = registry.CreateWindowObject(*window);
+        const MessageScope building(form); // the object stays while it is built, even if its window goes
+        built = form.CreateWindowElement() && form.CreateControls();
+        if (built)
+            form.ShowControls();
+        else
+            registry.TakeDown(*window);
     }
+    app.suppressionCount -= 1;
+    if (!built) return false;
 
     const std::uint32_t windowElement = window->elements.front().description.elementId;
     FireEventFor(windowId, windowElement, event::kCreated, 0);
@@ -68,7 +62,7 @@ bool TryLoadWindow(std::uint32_t windowId) {
             break;
         }
     }
-    window->loaded = true;
+    window->loaded = alive(); // showing raises the activation events, whose handlers may close it
     return true;
 }
 

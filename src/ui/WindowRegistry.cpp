@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "app/RuntimeApp.h"
 #include "ui/DescriptionReader.h"
 #include "ui/FormWindow.h"
 
@@ -9,12 +12,12 @@ namespace runtime {
 
 LoadedWindow::LoadedWindow() = default;
 LoadedWindow::~LoadedWindow() = default;
-LoadedWindow::LoadedWindow(LoadedWindow&&) noexcept = default;
-LoadedWindow& LoadedWindow::operator=(LoadedWindow&&) noexcept = default;
+
+WindowRegistry::WindowRegistry() = default;
+WindowRegistry::~WindowRegistry() = default;
 
 WindowRegistry& WindowRegistry::Get() {
-    static WindowRegistry registry;
-    return registry;
+    return RuntimeApp::Get().Registry();
 }
 
 bool WindowRegistry::ReadBlock(const std::uint8_t* block, std::size_t size, const ProgramDescription& program) {
@@ -23,11 +26,11 @@ bool WindowRegistry::ReadBlock(const std::uint8_t* block, std::size_t size, cons
     if (!block || !ReadDescriptionBlock(block, size, descriptions, error)) return false;
 
     const auto* codeBase = static_cast<const std::uint8_t*>(program.codeBase);
-    std::vector<LoadedWindow> read;
+    std::vector<std::unique_ptr<LoadedWindow>> read;
     for (WindowDescription& description : descriptions) {
-        LoadedWindow window;
-        window.windowId = description.windowId;
-        window.loadable = WindowIsLoadable(description);
+        auto window = std::make_unique<LoadedWindow>();
+        window->windowId = description.windowId;
+        window->loadable = WindowIsLoadable(description);
         for (ElementDescription& element : description.elements) {
             LoadedElement loaded;
             for (const EventBinding& binding : element.bindings) {
@@ -43,25 +46,29 @@ bool WindowRegistry::ReadBlock(const std::uint8_t* block, std::size_t size, cons
                 loaded.routines.push_back(reinterpret_cast<const RoutineEntry*>(codeBase + offset));
             }
             loaded.description = std::move(element);
-            window.elements.push_back(std::move(loaded));
+            window->elements.push_back(std::move(loaded));
         }
         read.push_back(std::move(window));
     }
+    Clear();
     windows = std::move(read);
     return true;
 }
 
 void WindowRegistry::Clear() {
-    // The descriptions go; the windows are gone already or go with the process, so their
-    // objects are not torn down from under a message being handled.
-    for (LoadedWindow& window : windows)
-        static_cast<void>(window.window.release());
+    bool inMessage = !retiring.empty(); // an object retires only for as long as a message is in hand
+    for (const std::unique_ptr<LoadedWindow>& window : windows) {
+        if (!window->window) continue;
+        window->window->Detach();
+        inMessage = inMessage || window->window->InMessage();
+    }
+    if (inMessage) std::move(windows.begin(), windows.end(), std::back_inserter(kept));
     windows.clear();
 }
 
 LoadedWindow* WindowRegistry::Find(std::uint32_t windowId) {
-    for (LoadedWindow& window : windows) {
-        if (window.windowId == windowId) return &window;
+    for (const std::unique_ptr<LoadedWindow>& window : windows) {
+        if (window->windowId == windowId) return window.get();
     }
     return nullptr;
 }
@@ -71,6 +78,11 @@ LoadedElement* WindowRegistry::FindElement(LoadedWindow& window, std::uint32_t e
         if (element.description.elementId == elementId) return &element;
     }
     return nullptr;
+}
+
+LoadedElement* WindowRegistry::FindElementOrWindow(LoadedWindow& window, std::uint32_t elementId) {
+    if (elementId == 0) return window.elements.empty() ? nullptr : &window.elements.front();
+    return FindElement(window, elementId);
 }
 
 const LoadedElement& WindowRegistry::BindingsOwner(LoadedWindow& window, const LoadedElement& element) {
@@ -84,11 +96,48 @@ const LoadedElement& WindowRegistry::BindingsOwner(LoadedWindow& window, const L
     return *owner;
 }
 
+WindowHandle WindowRegistry::LiveHandle(const LoadedWindow& window, const LoadedElement& element) {
+    if (!window.window) return nullptr;
+    if (element.description.kind == ElementKind::Window) return window.window->Handle();
+    return element.control ? element.control->Handle() : nullptr;
+}
+
 bool WindowRegistry::AnyWindowAlive() const {
-    for (const LoadedWindow& window : windows) {
-        if (window.window && IsWindow(window.window->Handle())) return true;
-    }
-    return false;
+    return std::any_of(windows.begin(), windows.end(), [](const std::unique_ptr<LoadedWindow>& window) {
+        return window->window && IsWindow(window->window->Handle());
+    });
+}
+
+FormWindow& WindowRegistry::CreateWindowObject(LoadedWindow& window) {
+    Retire(window); // one whose window went without a word from it
+    window.window = std::make_unique<FormWindow>(window);
+    return *window.window;
+}
+
+void WindowRegistry::Retire(LoadedWindow& window) {
+    if (!window.window) return;
+    for (LoadedElement& element : window.elements)
+        element.control = nullptr;
+    window.loaded = false;
+    window.window->Detach();
+    if (window.window->InMessage())
+        retiring.push_back(std::move(window.window));
+    else
+        window.window.reset();
+}
+
+void WindowRegistry::TakeDown(LoadedWindow& window) {
+    if (!window.window) return;
+    HWND handle = window.window->Handle();
+    if (handle && IsWindow(handle)) DestroyWindow(handle); // its last message retires the object
+    Retire(window);                                        // unless it never had a window
+}
+
+void WindowRegistry::DestroyRetired(const FormWindow& object) {
+    const auto found =
+        std::find_if(retiring.begin(), retiring.end(),
+                     [&object](const std::unique_ptr<FormWindow>& candidate) { return candidate.get() == &object; });
+    if (found != retiring.end()) retiring.erase(found);
 }
 
 } // namespace runtime

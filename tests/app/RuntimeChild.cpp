@@ -7,7 +7,10 @@
 //   no-window-id sets Checked of a window that has no description
 //   startup      loads a start-up window that cannot be built
 //   block        starts with an unreadable window description block
-// The exit routine appends "exit-routine ole=N" to REPORT_FILE (N = 1 while OLE is still up).
+//   late-exit-routine  its exit routine registers another one while the runtime shuts down
+//   tray-element asks for the tray icon of an element the loaded window does not have
+// The exit routine appends "exit-routine ole=N" to REPORT_FILE (N = 1 while OLE is still up); one
+// registered during shutdown would append "late-exit-routine".
 #include <objbase.h>
 #include <windows.h>
 
@@ -20,6 +23,7 @@
 #include "runtime/CommandLibraries.h"
 #include "runtime/DescriptionWriter.h"
 #include "runtime/Runtime.h"
+#include "runtime/TrayCommands.h"
 #include "ui/MainWindowContent.h"
 
 namespace {
@@ -36,7 +40,13 @@ void Report(const char* line) {
     }
 }
 
+void LateExitRoutine() {
+    Report("late-exit-routine");
+}
+
 void ExitRoutine() {
+    if (mode == "late-exit-routine")
+        runtime::ServiceTable(runtime::kServiceRegisterExitRoutine, reinterpret_cast<std::intptr_t>(&LateExitRoutine));
     // S_FALSE: COM (and so OLE) was still initialised on this thread.
     const HRESULT state = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const bool oleUp = state == S_FALSE;
@@ -63,6 +73,7 @@ int ChildStart() {
     if (mode == "property") runtime::SetChecked(program::kMainWindowId, program::kAutostartCheckBoxId, true);
     if (mode == "no-window-id") runtime::SetChecked(0x52010099, program::kAutostartCheckBoxId, true);
     if (mode != "no-window") runtime::LoadWindow(program::kMainWindowId);
+    if (mode == "tray-element") runtime::RemoveTrayIcon(program::kMainWindowId, 0x16010099);
     runtime::RunMessageLoop();
     return 0;
 }

@@ -1,11 +1,31 @@
 #include "RuntimeTestProgram.h"
 
+#include <cstdlib>
+#include <new>
+
 #include "app/ProgramHandlers.h"
 #include "app/RuntimeApp.h"
 #include "runtime/CommandLibraries.h"
 #include "runtime/DescriptionWriter.h"
 #include "runtime/Runtime.h"
 #include "ui/MainWindowContent.h"
+
+namespace {
+std::size_t allocations = 0;
+}
+
+// Every allocation through operator new of this test executable is counted.
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 namespace testprogram {
 namespace {
@@ -23,6 +43,7 @@ bool BoxChecked() {
 void Record(const char* routine, std::int32_t first = 0, std::int32_t second = 0) {
     HWND main = MainHandle();
     Calls().push_back({routine, first, second, main && IsWindowVisible(main) != FALSE, BoxChecked()});
+    if (duringHandler) duringHandler(routine);
 }
 
 void Created() {
@@ -57,11 +78,9 @@ void Resized() {
 void Destroyed() {
     Record("destroyed");
 }
-// Closes the window on its first call, so that a test of the loop ends by itself.
 std::int32_t Idle(std::int32_t elapsed) {
     Record("idle", elapsed);
-    PostMessageA(MainHandle(), WM_CLOSE, 0, 0);
-    return 0;
+    return idleAnswer;
 }
 
 const runtime::RoutineEntry kRoutines[kRoutineCount] = {
@@ -80,7 +99,13 @@ runtime::ProgramDescription description;
 } // namespace
 
 std::int32_t closeAnswer = 1;
+std::int32_t idleAnswer = 0;
+std::function<void(const std::string&)> duringHandler;
 const char kConstantBlock[32] = "a literal of the constant block";
+
+std::size_t AllocationCount() {
+    return allocations;
+}
 
 std::vector<Call>& Calls() {
     static std::vector<Call> calls;
@@ -119,7 +144,7 @@ void InitialiseWith(const std::vector<runtime::WindowDescription>& windows) {
     description.windowBlockStart = block.data();
     description.windowBlockSize = static_cast<std::uint32_t>(block.size());
     description.constantBlockStart = kConstantBlock;
-    description.constantBlockSize = sizeof kConstantBlock;
+    description.constantBlockSize = runtime::kModuleReadOnlyData;
     description.libraryCount = 3;
     description.libraryTable = kLibraries;
     runtime::RuntimeApp& app = runtime::RuntimeApp::Get();
@@ -127,6 +152,8 @@ void InitialiseWith(const std::vector<runtime::WindowDescription>& windows) {
     app.Initialise(description);
     Calls().clear();
     closeAnswer = 1;
+    idleAnswer = 0;
+    duringHandler = nullptr;
 }
 
 const runtime::ProgramDescription& Description() {

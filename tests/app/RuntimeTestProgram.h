@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,17 @@ struct Call {
 };
 
 std::vector<Call>& Calls();
+// How many times operator new has been called in this process so far.
+std::size_t AllocationCount();
 std::vector<std::string> RoutineNames();
 
 // Result that the close-request and query-close routines give (1 lets the window close).
 extern std::int32_t closeAnswer;
-// The test program's constant block: releasing or reallocating its bytes must never free them.
+// Result of the idle routine (non-zero asks for more idle calls).
+extern std::int32_t idleAnswer;
+// Runs inside every recording routine, after the call is recorded, with the routine's name.
+extern std::function<void(const std::string&)> duringHandler;
+// A literal of the test program, whose read-only data is its constant block, as the program's is.
 extern const char kConstantBlock[32];
 
 enum Routine : std::size_t {

@@ -7,10 +7,12 @@
 #include <algorithm>
 
 #include "RuntimeTestProgram.h"
+#include "app/FatalError.h"
 #include "app/MessageLoop.h"
 #include "app/ProgramHandlers.h"
 #include "app/RuntimeApp.h"
 #include "runtime/Runtime.h"
+#include "ui/FormWindow.h"
 #include "ui/LoadWindow.h"
 
 using testprogram::Calls;
@@ -81,7 +83,9 @@ TEST_F(WindowRuntime, BuildsTheCentredFixedSizeWindowWithItsFourControls) {
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)) & ~WS_VISIBLE, control.style)
             << "control id " << control.id;
         EXPECT_TRUE(IsWindowVisible(child)) << "control id " << control.id;
-        if (control.text) EXPECT_EQ(TextOf(child), control.text);
+        if (control.text) {
+            EXPECT_EQ(TextOf(child), control.text);
+        }
     }
     // Stacking: the author label on top, then the check box, the button, the hot-key note.
     EXPECT_EQ(GetWindow(main, GW_CHILD), Child(130));
@@ -92,11 +96,10 @@ TEST_F(WindowRuntime, BuildsTheCentredFixedSizeWindowWithItsFourControls) {
 
 TEST_F(WindowRuntime, CreatedRunsBeforeShowingThenMovedAndResizedOnce) {
     Load();
+    testprogram::PumpUntil([] { return false; }, 100); // whatever showing the window still sends
     const std::vector<std::string> expected = {"created", "moved", "resized"};
-    std::vector<std::string> names = RoutineNames();
-    ASSERT_GE(names.size(), 3u);
-    names.resize(3);
-    EXPECT_EQ(names, expected) << "building must not raise moved or resized before created";
+    EXPECT_EQ(RoutineNames(), expected) << "building and showing raise nothing more";
+    ASSERT_FALSE(Calls().empty());
     EXPECT_FALSE(Calls()[0].windowVisible) << "the creation handler runs before the window is shown";
 }
 
@@ -192,19 +195,119 @@ TEST_F(WindowRuntime, AWindowWithUnreadableKindDataDoesNotLoad) {
     EXPECT_EQ(Main(), nullptr);
 }
 
-TEST_F(WindowRuntime, TheLoopRaisesIdleOncePerPeriodAndEndsWhenTheLastWindowIsGone) {
+TEST_F(WindowRuntime, IdleComesAtTheThirdIdleCallOfAPeriodAndAgainOnlyWhenMoreIsWanted) {
     Load();
     Calls().clear();
-    runtime::RunMessageLoop(); // the idle routine closes the window; destruction posts the quit
+    const auto idles = [] {
+        const std::vector<std::string> names = RoutineNames();
+        return std::count(names.begin(), names.end(), "idle");
+    };
+    EXPECT_TRUE(runtime::ApplicationIdleStep(0));
+    EXPECT_TRUE(runtime::ApplicationIdleStep(1));
+    EXPECT_EQ(idles(), 0) << "idle raised before the third call of the period";
+    EXPECT_FALSE(runtime::ApplicationIdleStep(2)) << "a handler answering 0 wants no more";
+    EXPECT_FALSE(runtime::ApplicationIdleStep(3));
+    EXPECT_EQ(idles(), 1) << "raised once in the period";
+
+    testprogram::idleAnswer = 1;
+    runtime::ApplicationIdleStep(0);
+    runtime::ApplicationIdleStep(1);
+    EXPECT_TRUE(runtime::ApplicationIdleStep(2));
+    EXPECT_TRUE(runtime::ApplicationIdleStep(3));
+    EXPECT_EQ(idles(), 3) << "a handler that wants more is called again";
+}
+
+TEST_F(WindowRuntime, TheLoopRaisesIdleAndEndsWhenTheLastWindowIsGone) {
+    Load();
+    Calls().clear();
+    testprogram::duringHandler = [](const std::string& routine) {
+        if (routine == "idle") PostMessageA(Main(), WM_CLOSE, 0, 0);
+    };
+    runtime::RunMessageLoop(); // destruction of the last window posts the quit
     EXPECT_EQ(Main(), nullptr);
     EXPECT_EQ(runtime::RuntimeApp::Get().quitCode, 0);
-    std::vector<std::string> names = RoutineNames();
-    const auto idles = std::count(names.begin(), names.end(), "idle");
-    EXPECT_GE(idles, 1);
-    // Every idle call was answered 0, so each period raises the event once: never twice in a row.
-    for (std::size_t i = 1; i < names.size(); ++i)
-        EXPECT_FALSE(names[i] == "idle" && names[i - 1] == "idle") << "idle raised twice in one period at " << i;
+    EXPECT_EQ(RoutineNames().front(), "idle");
     runtime::RuntimeApp::Get().mainLoopEntered = false;
+}
+
+// Memory freed while a handler runs is taken again at once and filled with garbage, so that an
+// object deleted before the handling of its message is over is read as garbage (and crashes).
+void ReuseFreedMemory() {
+    static std::vector<std::vector<unsigned char>> garbage;
+    for (std::size_t size :
+         {sizeof(runtime::FormWindow), sizeof(runtime::LoadedWindow), sizeof(runtime::LabelControl)}) {
+        for (int i = 0; i < 64; ++i)
+            garbage.emplace_back(size, 0xA5);
+    }
+}
+
+TEST_F(WindowRuntime, AHandlerMayDestroyItsWindowInTheMiddleOfTheWindowsMessage) {
+    Load();
+    Calls().clear();
+    static std::size_t retiringInHandler = 0;
+    testprogram::duringHandler = [](const std::string& routine) {
+        if (routine != "close-request") return;
+        DestroyWindow(Main());
+        retiringInHandler = runtime::WindowRegistry::Get().RetiringObjects();
+        ReuseFreedMemory();
+    };
+    SendMessageA(Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Main(), nullptr);
+    const std::vector<std::string> expected = {"close-request", "destroyed"};
+    EXPECT_EQ(RoutineNames(), expected) << "no query-close for a window that is gone";
+    EXPECT_EQ(retiringInHandler, 1u) << "the object must outlast the message it is handling";
+    EXPECT_EQ(runtime::WindowRegistry::Get().RetiringObjects(), 0u) << "and go once it is over";
+}
+
+TEST_F(WindowRuntime, DescriptionsReadAgainLeaveTheOldWindowToTheSystem) {
+    Load();
+    HWND old = Main();
+    testprogram::InitialiseWith({testprogram::RecordingMainWindow()});
+    ReuseFreedMemory();
+    SendMessageA(old, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(old)) << "the default handling closes it";
+    EXPECT_TRUE(Calls().empty()) << "a window whose description is gone raised " << RoutineNames().front();
+}
+
+// The system refuses to create buttons, so the window cannot be built.
+LRESULT CALLBACK RefuseButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const char* className = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszClass;
+        if (!IS_INTRESOURCE(className) && lstrcmpiA(className, "BUTTON") == 0) return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(WindowRuntime, AWindowThatCannotBeBuiltIsTakenDownWithoutEvents) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, &RefuseButtons, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const bool loaded = runtime::TryLoadWindow(kWindowId);
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(Main(), nullptr) << "the half-built window was left behind";
+    EXPECT_TRUE(Calls().empty()) << "an event was raised while the window was taken down: " << RoutineNames().front();
+}
+
+TEST_F(WindowRuntime, TheFatalReportIsComposedWithoutAllocatingAndCutAtACharacter) {
+    Load();
+    // A message far longer than the box takes, of double-byte characters after two single bytes: the
+    // space left ends inside one.
+    std::string message = "xy";
+    while (message.size() < 3000)
+        message += "中";
+    runtime::FatalReportText report;
+    const std::size_t before = testprogram::AllocationCount();
+    runtime::ComposeFatalReport(report, message.c_str(), 7, kWindowId, 0x16010099);
+    EXPECT_EQ(testprogram::AllocationCount(), before) << "composing the report allocated memory";
+
+    const std::string text = report.text;
+    EXPECT_EQ(text.rfind("运行时出错!\r\n\r\n错误代码：7\r\n\r\n错误信息：xy中中", 0), 0u) << text.substr(0, 60);
+    EXPECT_GE(text.size(), sizeof report.text - 2) << "cut short of what fits";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
+            ASSERT_LT(++i, text.size()) << "the text ends in half a character";
+        }
+    }
 }
 
 TEST_F(WindowRuntime, WindowHandlesOfTheWindowAndOfAControl) {

@@ -73,13 +73,25 @@ class RuntimeChild(unittest.TestCase):
     def test_an_unreadable_window_description_block(self):
         self.expect_fatal("block", "载入窗口模板数据段出错!", ["0, 0"])
 
-    def test_closing_the_window_runs_the_exit_routine_once_before_ole_ends(self):
-        process = self.start("normal")
+    def test_the_tray_icon_of_an_element_the_window_does_not_have(self):
+        self.expect_fatal("tray-element", "指定窗口或窗口组件不存在或尚未载入",
+                          ["1375797249, 369164441", '"main-tag"', "未找到所指定的窗口组件"])
+
+    def close_normally(self, mode):
+        process = self.start(mode)
         window = self.probe.wait_window("FormWindow")
         self.probe.post(window["hwnd"], harness.WM_CLOSE)
         self.assertEqual(process.wait(timeout=15), 0)
+
+    def test_closing_the_window_runs_the_exit_routine_once_before_ole_ends(self):
+        self.close_normally("normal")
         self.assertEqual(self.report_lines(), ["exit-routine ole=1"],
                          "registered twice, the exit routine runs once, with OLE still initialised")
+
+    def test_an_exit_routine_registered_during_shutdown_never_runs(self):
+        # It would run in the second shutdown, from static destruction, after what it may use is gone.
+        self.close_normally("late-exit-routine")
+        self.assertEqual(self.report_lines(), ["exit-routine ole=1"])
 
     def test_a_loop_without_a_window_returns_at_once(self):
         process = self.start("no-window")

@@ -27,10 +27,11 @@ public:
         }();
         handle = CreateWindowExA(0, MAKEINTATOM(windowClass), "tray test", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), this);
+        tray.Attach(handle);
     }
     ~TrayTestWindow() {
         if (handle) {
-            tray.Update(handle, nullptr, nullptr);
+            tray.Remove();
             DestroyWindow(handle);
         }
     }
@@ -49,16 +50,13 @@ private:
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
         auto* self = reinterpret_cast<TrayTestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self) {
-            if (message == runtime::kTrayCallbackMessage) {
+        int trayEvent = runtime::kTrayNoEvent;
+        if (self && self->tray.HandleWindowMessage(message, wParam, lParam, trayEvent)) {
+            if (message == runtime::kTrayCallbackMessage)
                 self->callbacks.push_back({wParam, lParam});
-                return 0;
-            }
-            if (message != 0 && message == runtime::TaskbarCreatedMessage()) {
+            else
                 ++self->taskbarCreated;
-                self->tray.AddAgain(window);
-                return 0;
-            }
+            return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }

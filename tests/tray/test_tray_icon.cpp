@@ -55,7 +55,7 @@ protected:
 
 TEST_F(TrayIconTest, AddChangeAndRemove) {
     HICON first = NewTrayIcon();
-    window.Tray().Update(window.Handle(), first, kHiddenTip);
+    window.Tray().Update(first, kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1)) << "after the add: " << TrayIconWindows().size() << " icons";
     EXPECT_TRUE(tray_test::StandaloneTrayVisible());
     EXPECT_EQ(OnlyIconTip(), kHiddenTip);
@@ -63,13 +63,13 @@ TEST_F(TrayIconTest, AddChangeAndRemove) {
     EXPECT_STREQ(window.Tray().Tip(), kHiddenTip);
 
     HICON second = NewTrayIcon();
-    window.Tray().Update(window.Handle(), second, kRestoredTip);
+    window.Tray().Update(second, kRestoredTip);
     EXPECT_TRUE(WaitForIconCount(1)) << "a change keeps one icon";
     EXPECT_EQ(OnlyIconTip(), kRestoredTip);
     EXPECT_FALSE(IsLiveIcon(first)) << "the replaced icon handle is destroyed";
     EXPECT_TRUE(IsLiveIcon(second));
 
-    window.Tray().Update(window.Handle(), nullptr, nullptr);
+    window.Tray().Update(nullptr, nullptr);
     EXPECT_TRUE(WaitForIconCount(0)) << "after the removal: " << TrayIconWindows().size() << " icons";
     EXPECT_TRUE(tray_test::PumpUntil(2000, [] { return !tray_test::StandaloneTrayVisible(); }))
         << "the tray window hides with its last icon";
@@ -79,28 +79,28 @@ TEST_F(TrayIconTest, AddChangeAndRemove) {
 }
 
 TEST_F(TrayIconTest, RemovingWithoutAnIconDoesNothing) {
-    window.Tray().Update(window.Handle(), nullptr, kHiddenTip);
+    window.Tray().Update(nullptr, kHiddenTip);
     EXPECT_TRUE(WaitForIconCount(0));
     EXPECT_EQ(window.Tray().Current(), nullptr);
 }
 
 TEST_F(TrayIconTest, TheShellShowsTheTipCutAtACharacterBoundary) {
     const std::string seventy(70, 'a');
-    window.Tray().Update(window.Handle(), NewTrayIcon(), seventy.c_str());
+    window.Tray().Update(NewTrayIcon(), seventy.c_str());
     ASSERT_TRUE(WaitForIconCount(1));
     EXPECT_EQ(OnlyIconTip(), std::string(62, 'a'));
 
     // A character on bytes 61 and 62 would be cut in half; the shell gets the 61 bytes before it.
     const std::string straddling = std::string(61, 'b') + kRestoredTip;
-    window.Tray().Update(window.Handle(), NewTrayIcon(), straddling.c_str());
+    window.Tray().Update(NewTrayIcon(), straddling.c_str());
     EXPECT_EQ(OnlyIconTip(), std::string(61, 'b'));
 
-    window.Tray().Update(window.Handle(), NewTrayIcon(), nullptr);
+    window.Tray().Update(NewTrayIcon(), nullptr);
     EXPECT_EQ(OnlyIconTip(), "");
 }
 
 TEST_F(TrayIconTest, MouseActionsOnTheIconReachTheWindowWithIconId100) {
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kHiddenTip);
+    window.Tray().Update(NewTrayIcon(), kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1));
     // The shell's icon window relays what it receives to the owner with the callback message.
     const HWND icon = TrayIconWindows()[0];
@@ -119,16 +119,16 @@ TEST_F(TrayIconTest, MouseActionsOnTheIconReachTheWindowWithIconId100) {
 
 TEST_F(TrayIconTest, EachWindowHasItsOwnIcon) {
     TrayTestWindow other;
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kHiddenTip);
-    other.Tray().Update(other.Handle(), NewTrayIcon(), kRestoredTip);
+    window.Tray().Update(NewTrayIcon(), kHiddenTip);
+    other.Tray().Update(NewTrayIcon(), kRestoredTip);
     EXPECT_TRUE(WaitForIconCount(2)) << "same icon id, different windows";
-    other.Tray().Update(other.Handle(), nullptr, nullptr);
+    other.Tray().Update(nullptr, nullptr);
     EXPECT_TRUE(WaitForIconCount(1));
     EXPECT_EQ(OnlyIconTip(), kHiddenTip);
 }
 
 TEST_F(TrayIconTest, TheIconComesBackWhenTheTaskbarIsRecreated) {
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kHiddenTip);
+    window.Tray().Update(NewTrayIcon(), kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1));
     // A restarted taskbar has forgotten every icon.
     NOTIFYICONDATAA record = {};
@@ -147,7 +147,7 @@ TEST_F(TrayIconTest, TheIconComesBackWhenTheTaskbarIsRecreated) {
     EXPECT_EQ(OnlyIconTip(), kHiddenTip) << "with the tip it had";
 
     // Without an icon the message adds nothing.
-    window.Tray().Update(window.Handle(), nullptr, nullptr);
+    window.Tray().Update(nullptr, nullptr);
     ASSERT_TRUE(WaitForIconCount(0));
     PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0);
     ASSERT_TRUE(tray_test::PumpUntil(2000, [&] { return window.TaskbarCreatedCount() == 2; }));
@@ -155,7 +155,7 @@ TEST_F(TrayIconTest, TheIconComesBackWhenTheTaskbarIsRecreated) {
 }
 
 TEST_F(TrayIconTest, AChangeTheShellRefusesAddsTheIconAfresh) {
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kHiddenTip);
+    window.Tray().Update(NewTrayIcon(), kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1));
     NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -164,18 +164,18 @@ TEST_F(TrayIconTest, AChangeTheShellRefusesAddsTheIconAfresh) {
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record));
     ASSERT_TRUE(WaitForIconCount(0));
 
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kRestoredTip);
+    window.Tray().Update(NewTrayIcon(), kRestoredTip);
     EXPECT_TRUE(WaitForIconCount(1));
     EXPECT_EQ(OnlyIconTip(), kRestoredTip);
 }
 
 TEST_F(TrayIconTest, HandlesDoNotPileUpOver1000Changes) {
-    window.Tray().Update(window.Handle(), NewTrayIcon(), kHiddenTip);
+    window.Tray().Update(NewTrayIcon(), kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1));
     const tray_test::HandleLevels before = tray_test::CurrentHandleLevels();
     for (int i = 0; i < 1000; ++i) {
         HICON previous = window.Tray().Current();
-        window.Tray().Update(window.Handle(), NewTrayIcon(), (i % 2) ? kHiddenTip : kRestoredTip);
+        window.Tray().Update(NewTrayIcon(), (i % 2) ? kHiddenTip : kRestoredTip);
         if (i % 100 == 0) {
             ASSERT_FALSE(IsLiveIcon(previous)) << "change " << i << " left the old icon alive";
         }

@@ -68,7 +68,7 @@ protected:
 
     // Shows the image so that the next call has an icon to change or remove.
     void ShowImage() {
-        SetTrayIconFromBytes(window.Tray(), window.Handle(), kImage, kImageLength, "shown");
+        SetTrayIconFromBytes(window.Tray(), kImage, kImageLength, "shown");
         ASSERT_NE(window.Tray().Current(), nullptr);
         ASSERT_TRUE(WaitForIconCount(1));
     }
@@ -84,7 +84,7 @@ protected:
 TEST_F(TrayIconSourceTest, IconBytesAddThenChangeTheIcon) {
     ShowImage();
     const HICON first = window.Tray().Current();
-    SetTrayIconFromBytes(window.Tray(), window.Handle(), kImage, kImageLength, "again");
+    SetTrayIconFromBytes(window.Tray(), kImage, kImageLength, "again");
     EXPECT_NE(window.Tray().Current(), nullptr);
     EXPECT_NE(window.Tray().Current(), first) << "every call makes a fresh handle";
     EXPECT_TRUE(WaitForIconCount(1));
@@ -107,14 +107,14 @@ TEST_F(TrayIconSourceTest, BytesThatGiveNoIconRemoveIt) {
     };
     for (const Case& c : cases) {
         ShowImage();
-        SetTrayIconFromBytes(window.Tray(), window.Handle(), c.bytes, c.length, "tip");
+        SetTrayIconFromBytes(window.Tray(), c.bytes, c.length, "tip");
         ExpectRemoved(c.what);
     }
 }
 
 TEST_F(TrayIconSourceTest, AnIconFileIsReadWhole) {
     const TempFile file(kImage, kImageLength);
-    SetTrayIconFromFile(window.Tray(), window.Handle(), file.Path(), "from a file");
+    SetTrayIconFromFile(window.Tray(), file.Path(), "from a file");
     EXPECT_NE(window.Tray().Current(), nullptr);
     EXPECT_TRUE(WaitForIconCount(1));
 
@@ -131,7 +131,7 @@ TEST_F(TrayIconSourceTest, FilesThatGiveNoBytesRemoveTheIcon) {
     const char* const names[] = {nullptr, "", "Z:\\no\\such\\folder\\tray.ico", empty.Path(), cut.Path()};
     for (const char* name : names) {
         ShowImage();
-        SetTrayIconFromFile(window.Tray(), window.Handle(), name, "tip");
+        SetTrayIconFromFile(window.Tray(), name, "tip");
         ExpectRemoved(name ? name : "(null name)");
     }
 
@@ -140,7 +140,7 @@ TEST_F(TrayIconSourceTest, FilesThatGiveNoBytesRemoveTheIcon) {
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_NE(writer.Get(), INVALID_HANDLE_VALUE);
     ShowImage();
-    SetTrayIconFromFile(window.Tray(), window.Handle(), whole.Path(), "tip");
+    SetTrayIconFromFile(window.Tray(), whole.Path(), "tip");
     ExpectRemoved("file open for writing elsewhere");
     EXPECT_EQ(ReadWholeFile(whole.Path()).length, 0);
 }

@@ -28,11 +28,12 @@ inline void SetI32(ByteBlock& block, std::size_t at, std::int32_t value) {
 // Where the fields of a written block are, found by walking the layout directly rather than through
 // the reader. Assumes a well-formed block.
 struct ElementMap {
-    std::size_t lengthAt = 0;   // the record's int32 length
+    std::size_t lengthAt = 0;   // the record's int32 length; the kind and the shared-bindings link follow
     std::size_t end = 0;        // one past the record
     std::size_t nameAt = 0;     // stored name
     std::size_t geometryAt = 0; // left, top, width, height
     std::size_t cursorDataAt = 0;
+    std::size_t flagsAt = 0;    // flags, then the tab-order number, the binding count and the bindings
     std::size_t kindDataAt = 0; // the kind data's version
 };
 
@@ -78,7 +79,8 @@ inline std::vector<WindowMap> MapBlock(const ByteBlock& block) {
             p += 4 + 4 * static_cast<std::size_t>(GetI32(block, p)); // children
             element.cursorDataAt = p;
             p += 4 + static_cast<std::size_t>(GetI32(block, p));
-            p = zeroTerminated(p) + 4 + 4 + 4;
+            element.flagsAt = zeroTerminated(p) + 4;
+            p = element.flagsAt + 4 + 4;
             p += 4 + 8 * static_cast<std::size_t>(GetI32(block, p)); // bindings
             element.kindDataAt = p + 20;
             window.elements.push_back(element);

@@ -84,6 +84,46 @@ TEST(MainWindowBlock, LayoutMatchesTheStoredForm) {
     EXPECT_EQ(window.elements.back().end, block.size());
 }
 
+// Written from the stored form's field table, not from the writer's constants, so that a wrong kind
+// code, flag bit or event number in the shared description header shows here.
+TEST(MainWindowBlock, KindsFlagsAndBindingsHoldTheStoredValues) {
+    // Handler references are byte offsets of routine table entries; the program's table lists
+    // MainWindowCreated, RestoreFromTray, ToggleAutostart, HideToTray, CaseSwitchAction.
+    const auto entry = [](std::int32_t position) {
+        return position * static_cast<std::int32_t>(sizeof(runtime::RoutineEntry));
+    };
+    struct Expected {
+        std::uint32_t kind;
+        std::int32_t flags;
+        std::vector<std::array<std::int32_t, 2>> bindings; // event number, handler reference
+    };
+    const Expected expected[5] = {
+        {0x00010001, 1, {{0, entry(0)}, {9, entry(1)}}}, // window: created, notification area
+        {0x0001000A, 1, {}},                             // author label
+        {0x0001000C, 5, {{0, entry(2)}}},                // check box: clicked
+        {0x0001000B, 5, {{0, entry(3)}}},                // button: clicked
+        {0x0001000A, 1, {{0, entry(4)}}},                // hot-key note label: feedback
+    };
+    const ByteBlock block = ProgramBlock();
+    const std::vector<testsupport::WindowMap> windows = testsupport::MapBlock(block);
+    ASSERT_EQ(windows.size(), 1u);
+    ASSERT_EQ(windows[0].elements.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE("element " + std::to_string(i));
+        const testsupport::ElementMap& element = windows[0].elements[i];
+        EXPECT_EQ(static_cast<std::uint32_t>(GetI32(block, element.lengthAt + 4)), expected[i].kind) << "kind";
+        EXPECT_EQ(GetI32(block, element.lengthAt + 8), 0) << "shared-bindings link";
+        EXPECT_EQ(GetI32(block, element.flagsAt), expected[i].flags) << "flags";
+        EXPECT_EQ(GetI32(block, element.flagsAt + 4), 0) << "tab-order number";
+        const std::size_t count = static_cast<std::size_t>(GetI32(block, element.flagsAt + 8));
+        ASSERT_EQ(count, expected[i].bindings.size()) << "binding count";
+        for (std::size_t b = 0; b < count; ++b) {
+            EXPECT_EQ(GetI32(block, element.flagsAt + 12 + 8 * b), expected[i].bindings[b][0]) << "event " << b;
+            EXPECT_EQ(GetI32(block, element.flagsAt + 16 + 8 * b), expected[i].bindings[b][1]) << "handler " << b;
+        }
+    }
+}
+
 TEST(MainWindowBlock, TextsAreCodePage936) {
     const runtime::WindowDescription content = program::MainWindowContent();
     ASSERT_EQ(content.elements.size(), 5u);
