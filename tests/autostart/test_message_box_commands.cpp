@@ -53,20 +53,25 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
-// Waits (bounded) for a message box on the given thread, records what it shows and presses the
-// button with the given command id. Found by thread and class rather than by caption, so that a
-// wrong caption fails the assertions instead of leaving the box open forever.
+// Waits for a message box on the given thread, records what it shows and presses the button with
+// the given command id. Found by thread and class rather than by caption, so that a wrong caption
+// fails the assertions instead of leaving the box open forever. A box that comes later than
+// kBoxWaitMilliseconds counts as not found, but is answered all the same, so that the test fails
+// rather than hangs; the search ends without a box only once the box call has returned.
 class BoxAnswerer {
 public:
     BoxAnswerer(DWORD threadId, HWND probe, WORD button)
         : worker([this, threadId, probe, button] { Run(threadId, probe, button); }) {}
     ~BoxAnswerer() {
+        boxCallReturned = true;
         if (worker.joinable()) worker.join();
     }
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
+    // Called once the box call has returned.
     const BoxSeen& Seen() {
+        boxCallReturned = true;
         worker.join();
         return seen;
     }
@@ -75,13 +80,13 @@ private:
     void Run(DWORD threadId, HWND probe, WORD button) {
         const DWORD start = GetTickCount();
         FindContext context;
-        while (GetTickCount() - start < kBoxWaitMilliseconds) {
+        while (!boxCallReturned) {
             EnumThreadWindows(threadId, FindDialog, reinterpret_cast<LPARAM>(&context));
             if (context.box) break;
             Sleep(5);
         }
         if (!context.box) return;
-        seen.found = true;
+        seen.found = GetTickCount() - start < kBoxWaitMilliseconds;
         char buffer[512] = {};
         GetWindowTextA(context.box, buffer, sizeof(buffer));
         seen.caption = buffer;
@@ -95,6 +100,7 @@ private:
     }
 
     BoxSeen seen;
+    std::atomic<bool> boxCallReturned{false};
     std::thread worker;
 };
 

@@ -20,27 +20,48 @@ struct MemoryRelease {
 };
 using OwnedText = std::unique_ptr<char, MemoryRelease>;
 
-// Another program's copy, made on a thread of its own a little later.
+// A window of the test's thread. A message sent to it is answered only while that thread handles
+// sent messages, that is inside one of the exchange's waits: another program's thread waits on it
+// to act while the exchange waits, rather than after a fixed delay.
+class ExchangeWaiting {
+public:
+    ExchangeWaiting()
+        : window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~ExchangeWaiting() { DestroyWindow(window); }
+    ExchangeWaiting(const ExchangeWaiting&) = delete;
+    ExchangeWaiting& operator=(const ExchangeWaiting&) = delete;
+    // Returns once a wait of the exchange has answered, or after 5 s.
+    void Await() const {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+    }
+
+private:
+    HWND window;
+};
+
+// Another program's copy, made on a thread of its own once the exchange waits for it.
 class Copier {
 public:
     explicit Copier(std::vector<Format> formats)
-        : thread([formats] {
-              Sleep(20); // a program that takes its time to copy
+        : thread([this, formats] {
+              waiting.Await();
               PutFormats(formats);
           }) {}
     ~Copier() { thread.join(); }
 
 private:
+    ExchangeWaiting waiting;
     std::thread thread;
 };
 
 // A program pasting: opens the clipboard with a window of its own, takes one format (which makes
-// the exchange render it), keeps the clipboard open a while as a slow program would, and notes
-// that it is about to close it.
+// the exchange render it), with `hold` keeps the clipboard open while the exchange's wait goes
+// round twice, as a slow program would, and notes that it is about to close it.
 class Paster {
 public:
-    Paster(UINT format, DWORD holdMilliseconds)
-        : thread([this, format, holdMilliseconds] {
+    Paster(UINT format, bool hold)
+        : thread([this, format, hold] {
               HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
               const DWORD start = GetTickCount();
               while (!OpenClipboard(window) && GetTickCount() - start < 2000)
@@ -58,7 +79,10 @@ public:
                   historyMark = *static_cast<const DWORD*>(value);
                   GlobalUnlock(history);
               }
-              Sleep(holdMilliseconds);
+              if (hold) {
+                  waiting.Await();
+                  waiting.Await();
+              }
               aboutToClose = true;
               CloseClipboard();
               DestroyWindow(window);
@@ -71,6 +95,7 @@ public:
     std::atomic<bool> aboutToClose{false};
 
 private:
+    ExchangeWaiting waiting;
     std::thread thread;
 };
 
@@ -129,7 +154,7 @@ TEST_F(ClipboardExchangeTest, OfferedTextReachesAPasteBeforeTheEarlierContentRet
     EXPECT_STREQ(copied.get(), "Hello");
     ASSERT_TRUE(exchange.OfferConverted("HELLO", false));
     {
-        Paster paster(CF_UNICODETEXT, 150);
+        Paster paster(CF_UNICODETEXT, true);
         ASSERT_TRUE(exchange.WaitForPaste(3000)) << "the paste was not seen";
         EXPECT_TRUE(paster.aboutToClose) << "the wait ended while the paster still held the clipboard";
         ASSERT_TRUE(exchange.RestoreClipboard());
@@ -152,7 +177,7 @@ TEST_F(ClipboardExchangeTest, UnicodeTextOutsideTheCodePageIsConvertedAsUnicode)
     ASSERT_NE(copied, nullptr);
     ASSERT_TRUE(exchange.OfferConverted("LOSSY ANSI FORM", false));
     {
-        Paster paster(CF_UNICODETEXT, 0);
+        Paster paster(CF_UNICODETEXT, false);
         ASSERT_TRUE(exchange.WaitForPaste(3000));
         ASSERT_TRUE(exchange.RestoreClipboard());
         EXPECT_TRUE(paster.taken == WideBytes(L"A\xD83D\xDE00 B\x0E01")) << "the paste got " << Describe(paster.taken);
@@ -169,7 +194,7 @@ TEST_F(ClipboardExchangeTest, TextTheCodePageHoldsIsOfferedAsTheGivenAnsiText) {
     }
     ASSERT_TRUE(exchange.OfferConverted("THE ANSI PATH", false));
     {
-        Paster paster(CF_TEXT, 0);
+        Paster paster(CF_TEXT, false);
         ASSERT_TRUE(exchange.WaitForPaste(3000));
         ASSERT_TRUE(exchange.RestoreClipboard());
         EXPECT_TRUE(StartsWith(paster.taken, AnsiBytes("THE ANSI PATH"))) << "the paste got " << Describe(paster.taken);
