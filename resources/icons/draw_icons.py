@@ -3,19 +3,25 @@
 
     draw_icons.py OUTPUT_DIR
 
-writes caseswitch.ico (32x32 and 16x16, the program icon resource) and tray.ico (one 48x48
-image, the notification-area icon kept in the program's constant data). Both show a grey
-capital and small letter A on white panels over a blue tile. Images are 32 bits per pixel,
-uncompressed, bottom row first, with an AND mask; the output is byte-for-byte deterministic,
-so the committed files can be checked by running this again.
+writes caseswitch.ico (the program icon resource: 256, 48, 32, 24, 20 and 16 pixels, the
+sizes Explorer, the taskbar and the title bar ask for at 100 % to 200 % scaling) and tray.ico
+(one 48x48 image, the notification-area icon kept in the program's constant data). Both show a
+grey capital and small letter A on white panels over a blue tile. Images are 32 bits per pixel,
+uncompressed, bottom row first, with an AND mask, except the 256-pixel one, which is stored as
+PNG as Windows Vista and later read it (uncompressed it would be 256 KiB of the program's 0.4 MiB).
+The output is byte-for-byte deterministic, so the committed files can be checked by running this
+again.
 """
 
 import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
 SUBSAMPLES = 8  # per axis, for the edge smoothing
+LARGE_SUBSAMPLES = 4  # enough at 256 pixels, where an edge pixel is a small part of a stroke
+PROGRAM_ICON_SIZES = [256, 48, 32, 24, 20, 16]  # 16 last: readers that take the last image get the small one
 
 TILE_TOP = (64, 138, 232)
 TILE_BOTTOM = (26, 84, 186)
@@ -54,7 +60,7 @@ class Layout:
     so that the letters stay a pixel or more wide."""
 
     def __init__(self, size):
-        self.half_stroke = {48: 0.046, 32: 0.052}[size]
+        self.half_stroke = {256: 0.042, 48: 0.046, 32: 0.052, 24: 0.055, 20: 0.056}[size]
         self.baseline = 0.78
         # Capital A in the left panel.
         self.apex = (0.28, 0.21)
@@ -154,14 +160,15 @@ def render(size):
     if size == 16:
         return render_small()
     layout = Layout(size)
+    subsamples = LARGE_SUBSAMPLES if size > 48 else SUBSAMPLES
     rows = []
-    step = 1.0 / SUBSAMPLES
+    step = 1.0 / subsamples
     for py in range(size):
         row = []
         for px in range(size):
             red = green = blue = covered = 0
-            for sy in range(SUBSAMPLES):
-                for sx in range(SUBSAMPLES):
+            for sy in range(subsamples):
+                for sx in range(subsamples):
                     x = (px + (sx + 0.5) * step) / size
                     y = (py + (sy + 0.5) * step) / size
                     colour = pixel_colour(size, layout, x, y)
@@ -174,7 +181,7 @@ def render(size):
             if covered == 0:
                 row.append((0, 0, 0, 0))
             else:
-                alpha = round(255 * covered / (SUBSAMPLES * SUBSAMPLES))
+                alpha = round(255 * covered / (subsamples * subsamples))
                 row.append((round(red / covered), round(green / covered), round(blue / covered), alpha))
         rows.append(row)
     return rows
@@ -197,12 +204,28 @@ def icon_image(size):
     return header + colour + mask
 
 
+def png_image(size):
+    """The image as a PNG file: 8-bit RGBA, top row first, no filtering."""
+    raw = bytearray()
+    for row in render(size):
+        raw.append(0)
+        for pixel in row:
+            raw += bytes(pixel)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+
+
 def icon_file(sizes):
-    images = [icon_image(size) for size in sizes]
+    images = [png_image(size) if size == 256 else icon_image(size) for size in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for size, image in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        # A directory entry says 0 for 256 pixels.
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     for image in images:
         out += image
@@ -214,7 +237,7 @@ def main():
         sys.exit("usage: draw_icons.py OUTPUT_DIR")
     out_dir = Path(sys.argv[1])
     out_dir.mkdir(parents=True, exist_ok=True)
-    (out_dir / "caseswitch.ico").write_bytes(icon_file([32, 16]))
+    (out_dir / "caseswitch.ico").write_bytes(icon_file(PROGRAM_ICON_SIZES))
     tray = icon_file([48])
     assert len(tray) == 9662, len(tray)
     (out_dir / "tray.ico").write_bytes(tray)
