@@ -1,5 +1,6 @@
 // The autostart option: the check box on the main window mirrors one string value under the
-// per-machine Run key, which holds the executable's full path while autostart is on.
+// per-machine Run key, which holds the executable's full path while autostart is on, unless the
+// user has turned that value off in Windows' own startup manager.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "runtime/MessageBoxCommands.h"
 #include "runtime/RegistryCommands.h"
 #include "runtime/Runtime.h"
+#include "runtime/StartupApprovalCommands.h"
 
 namespace program {
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr std::int32_t kAutostartRoot = 4; // HKEY_LOCAL_MACHINE
 constexpr char kAutostartPath[] = "software\\microsoft\\windows\\CurrentVersion\\Run\\我的启动项";
+constexpr char kAutostartValueName[] = "我的启动项";
 
 constexpr char kEnabledNotice[] = "选中开机启动项! 开机将启动!重启计算机即可";
 constexpr char kDisabledNotice[] = "关闭开机启动项!重启计算机即可";
@@ -51,26 +54,34 @@ void ShowFailure(const char* deniedNotice, const char* failedFormat, std::uint32
     ShowNotice(message);
 }
 
-bool AutostartEntryExists() {
-    return runtime::RegistryValueExists(kAutostartRoot, kAutostartPath);
+// An entry the user turned off in Task Manager stays in the Run key but no longer starts anything.
+bool AutostartEntryActive() {
+    return runtime::RegistryValueExists(kAutostartRoot, kAutostartPath) &&
+           !runtime::StartupValueTurnedOff(kAutostartValueName);
 }
 
 // The box shows what the registry holds, not what the user asked for, once the change failed.
 void ShowRegistryStateInCheckBox() {
-    runtime::SetChecked(kMainWindowId, kAutostartCheckBoxId, AutostartEntryExists());
+    runtime::SetChecked(kMainWindowId, kAutostartCheckBoxId, AutostartEntryActive());
 }
 
+// Windows runs the entry as a command line: an unquoted path with a blank is first tried cut at
+// each blank ("D:\My Tools\x.exe" runs D:\My.exe when there is one), so such a path is quoted. A
+// GBK trail byte is never 0x20, so a byte search finds only real blanks.
 bool WriteAutostartEntry(std::uint32_t* error) {
     const OwnedText runDirectory(runtime::GetRunDirectory());
     const OwnedText executableName(runtime::GetExecutableName());
-    const char* const parts[] = {runDirectory.Get(), "\\", executableName.Get()};
-    const OwnedText command(JoinTexts(3, parts));
+    const bool blank =
+        std::strchr(runDirectory.Get(), ' ') != nullptr || std::strchr(executableName.Get(), ' ') != nullptr;
+    const char* const quote = blank ? "\"" : "";
+    const char* const parts[] = {quote, runDirectory.Get(), "\\", executableName.Get(), quote};
+    const OwnedText command(JoinTexts(5, parts));
     return runtime::WriteRegistryValue(kAutostartRoot, kAutostartPath, runtime::TextValue(command.Get()), error);
 }
 
 void EnableAutostart() {
     std::uint32_t error = 0;
-    if (WriteAutostartEntry(&error)) {
+    if (WriteAutostartEntry(&error) && runtime::TurnStartupValueOn(kAutostartValueName, &error)) {
         ShowNotice(kEnabledNotice);
         return;
     }
@@ -87,6 +98,7 @@ void DisableAutostart() {
     std::uint32_t lookupError = 0;
     if (!runtime::RegistryValueExists(kAutostartRoot, kAutostartPath, &lookupError) &&
         lookupError == runtime::kRegistryErrorFileNotFound) {
+        runtime::ForgetStartupValue(kAutostartValueName);
         ShowNotice(kDisabledNotice);
         return;
     }

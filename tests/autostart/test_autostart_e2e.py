@@ -1,5 +1,6 @@
 """The autostart check box as a user meets it: what it shows at start, the notice after a click, and
-what the per-machine Run key holds afterwards, also when the registry refuses the change."""
+what the per-machine Run key holds afterwards, also when the registry refuses the change or the
+user turned the entry off in Task Manager; and that Windows, running the entry, starts the program."""
 
 import json
 import os
@@ -14,6 +15,10 @@ CHECK_BOX = 120
 BM_GETCHECK = 0x00F0
 BST_CHECKED = 1
 REG_SZ, REG_DWORD, REG_BINARY = 1, 4, 3
+# Windows' StartupApproved records of the entry as Task Manager writes them.
+RECORD_KEYS = ("Run", "Run32")
+TURNED_ON = bytes.fromhex("020000000000000000000000")
+TURNED_OFF = bytes.fromhex("03000000d40d438dc83bd901")
 
 CAPTION = "信息："
 ENABLED_NOTICE = "选中开机启动项! 开机将启动!重启计算机即可"
@@ -23,36 +28,51 @@ DELETE_DENIED_NOTICE = "无法删除开机启动项：需要管理员权限。�
 
 
 class RunKey:
-    """The autostart entry under HKLM\\...\\Run, read and written exactly by the run_key_tool helper."""
+    """The autostart entry under HKLM\\...\\Run, or with record= its StartupApproved record, read and
+    written exactly by the run_key_tool helper."""
 
     def __init__(self, env):
         self.env = env
         self.tool = os.path.join(os.path.dirname(harness.required_path("CASESWITCH_EXE")), "run_key_tool.exe")
         if not os.path.exists(self.tool):
             raise AssertionError(f"{self.tool} is missing: build the run_key_tool target")
+        self.saved_security = None
 
     def run(self, *args):
-        result = subprocess.run(["wine", self.tool, *args], env=self.env, capture_output=True, timeout=30)
-        if result.returncode:
-            raise AssertionError(f"run_key_tool {' '.join(args)} failed: {result.stderr.decode(errors='replace')}")
-        return result.stdout.decode("ascii")
+        # Output through files, not pipes: a program the tool starts inherits Wine's Unix descriptors
+        # and would hold a pipe open for as long as it runs.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            status = subprocess.run(["wine", self.tool, *args], env=self.env, stdout=out, stderr=err, timeout=30)
+            out.seek(0)
+            err.seek(0)
+            if status.returncode:
+                raise AssertionError(f"run_key_tool {' '.join(args)} failed: {err.read().decode(errors='replace')}")
+            return out.read().decode("ascii")
 
-    def entry(self):
-        """(type, data bytes), or None when there is no entry."""
-        answer = json.loads(self.run("query"))
+    def entry(self, record=None):
+        """(type, data bytes), or None when there is none."""
+        answer = json.loads(self.run("query", *filter(None, [record])))
         return (answer["type"], bytes.fromhex(answer["hex"])) if answer["present"] else None
 
-    def store(self, value_type, data=b""):
-        self.run("set", str(value_type), data.hex() or "-")
+    def store(self, value_type, data=b"", record=None):
+        self.run("set", str(value_type), data.hex() or "-", *filter(None, [record]))
 
-    def delete(self):
-        self.run("delete")
+    def delete(self, record=None):
+        self.run("delete", *filter(None, [record]))
+
+    def start_entry(self):
+        """Runs the entry as Windows does at log-on; (process id, the file the system chose to run)."""
+        answer = json.loads(self.run("start"))
+        return answer["pid"], bytes.fromhex(answer["image_hex"])
 
     def deny_changes(self):
-        self.run("deny")
+        self.saved_security = json.loads(self.run("deny"))["saved"]
 
     def allow_changes(self):
-        self.run("restore")
+        """Puts back the Run key's own DACL, if deny_changes took it away."""
+        if self.saved_security is not None:
+            self.run("restore", self.saved_security)
+            self.saved_security = None
 
 
 def windows_path(unix_path, env):
@@ -65,9 +85,9 @@ class AutostartTestCase(unittest.TestCase):
     def setUp(self):
         self.env = harness.session_environment()
         self.run_key = RunKey(self.env)
-        self.run_key.allow_changes()
-        self.run_key.delete()
-        self.addCleanup(self.run_key.delete)
+        for record in (None, *RECORD_KEYS):
+            self.run_key.delete(record)
+            self.addCleanup(self.run_key.delete, record)
         self.addCleanup(self.run_key.allow_changes)
         self.probe = harness.Probe(env=self.env)
         self.addCleanup(self.probe.close)
@@ -97,6 +117,12 @@ class AutostartTestCase(unittest.TestCase):
         program.log.close()
         return program.returncode
 
+    def close_windows(self):
+        """Ends programs that are not the test's children through their windows."""
+        for window in self.probe.list_windows("FormWindow"):
+            self.probe.post(window["hwnd"], harness.WM_CLOSE)
+            self.probe.wait_gone(window["hwnd"])
+
     def ticked(self):
         return self.probe.send(self.check_box, BM_GETCHECK) == BST_CHECKED
 
@@ -113,7 +139,9 @@ class AutostartTestCase(unittest.TestCase):
         harness.wait_until(lambda: self.probe.info(self.hwnd)["enabled"], 5, "the main window enabled again")
 
     def expected_entry(self):
-        return (REG_SZ, windows_path(self.exe, self.env) + b"\0")
+        """The path, quoted when it holds a blank: Windows reads the entry as a command line."""
+        path = windows_path(self.exe, self.env)
+        return (REG_SZ, (b'"' + path + b'"' if b" " in path else path) + b"\0")
 
 
 class AutostartAtStartTest(AutostartTestCase):
@@ -135,8 +163,8 @@ class AutostartAtStartTest(AutostartTestCase):
 
 
 class AutostartToggleTest(AutostartTestCase):
-    def test_ticking_writes_the_unquoted_path_then_shows_the_notice(self):
-        # A folder with blanks and Chinese letters: the entry is the bare path, no quotes.
+    def test_ticking_writes_the_path_then_shows_the_notice(self):
+        # A folder with blanks and Chinese letters: the entry is the path in quotes.
         folder = tempfile.mkdtemp(prefix="caseswitch ")
         self.addCleanup(shutil.rmtree, folder, True)
         target = os.path.join(folder, "开机 启动", "CaseSwitch.exe")
@@ -155,6 +183,25 @@ class AutostartToggleTest(AutostartTestCase):
         self.assertTrue(self.ticked())
         self.assertEqual(self.run_key.entry(), self.expected_entry())
 
+    def test_the_entry_of_a_path_with_a_blank_starts_the_program_itself(self):
+        folder = tempfile.mkdtemp(prefix="caseswitch-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        target = os.path.join(folder, "开机 启动", "CaseSwitch.exe")
+        os.makedirs(os.path.dirname(target))
+        shutil.copy2(harness.required_path("CASESWITCH_EXE"), target)
+        # What the path cut at its blank names: an unquoted entry would run this instead.
+        shutil.copy2(self.run_key.tool, os.path.join(folder, "开机.exe"))
+        self.start(target)
+        box, _ = self.click_and_read_notice()
+        self.dismiss(box)
+        self.assertEqual(self.end_program(self.program), 0)
+
+        self.addCleanup(self.close_windows)
+        pid, image = self.run_key.start_entry()
+        self.assertEqual(image, windows_path(target, self.env), "the file Windows runs for the entry")
+        started = self.probe.wait_window("FormWindow")
+        self.assertEqual(started["pid"], pid, "the window is the started program's")
+
     def test_ticking_overwrites_an_entry_left_elsewhere(self):
         self.start()
         # Changed behind the program's back while it runs, e.g. by a copy of it elsewhere.
@@ -166,11 +213,13 @@ class AutostartToggleTest(AutostartTestCase):
 
     def test_clearing_deletes_the_entry_then_shows_the_notice(self):
         self.run_key.store(REG_SZ, b"C:\\somewhere\\CaseSwitch.exe\0")
+        self.run_key.store(REG_BINARY, TURNED_ON, "Run32")
         self.start()
         self.assertTrue(self.ticked())
         box, text = self.click_and_read_notice()
         self.assertEqual(text, DISABLED_NOTICE.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
         self.assertIsNone(self.run_key.entry(), "the entry is gone before the notice shows")
+        self.assertIsNone(self.run_key.entry("Run32"), "Windows' record of it goes with it")
         self.dismiss(box)
         self.assertFalse(self.ticked())
 
@@ -185,6 +234,26 @@ class AutostartToggleTest(AutostartTestCase):
         self.dismiss(box)
         self.assertFalse(self.ticked())
         self.assertIsNone(self.run_key.entry())
+
+
+class AutostartTurnedOffInTaskManagerTest(AutostartTestCase):
+    def test_the_box_shows_cleared_and_ticking_turns_the_entry_on_again(self):
+        for record in RECORD_KEYS:
+            with self.subTest(record=record):
+                self.run_key.store(REG_SZ, b"C:\\x.exe\0")
+                self.run_key.store(REG_BINARY, TURNED_OFF, record)
+                self.start()
+                try:
+                    self.assertFalse(self.ticked(), f"an entry turned off in StartupApproved\\{record}: box ticked")
+                    box, text = self.click_and_read_notice()
+                    self.assertEqual(text, ENABLED_NOTICE.encode("gbk"), f"notice {text.decode('gbk', 'replace')!r}")
+                    self.dismiss(box)
+                    self.assertTrue(self.ticked())
+                    self.assertEqual(self.run_key.entry(record), (REG_BINARY, TURNED_ON))
+                    self.assertEqual(self.run_key.entry(), self.expected_entry())
+                finally:
+                    self.end_program(self.program)
+                    self.run_key.delete(record)
 
 
 class AutostartRefusedTest(AutostartTestCase):

@@ -83,22 +83,37 @@ protected:
         RegCloseKey(key);
     }
 
-    // Everyone may read the key, nobody may change it: the situation of an ordinary user before
-    // the per-machine Run key.
-    static void RestrictToReading(const std::string& keyPath) {
+    static std::vector<BYTE> Security(const std::string& keyPath) {
+        std::vector<BYTE> descriptor;
         HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, READ_CONTROL, &key) != ERROR_SUCCESS)
+            return descriptor;
+        EXPECT_EQ(SaveKeySecurity(key, &descriptor), ERROR_SUCCESS) << keyPath;
+        RegCloseKey(key);
+        return descriptor;
+    }
+
+    // Everyone may read the key, nobody may change it: the situation of an ordinary user before
+    // the per-machine Run key. Its own DACL is kept for RestoreAccess.
+    void RestrictToReading(const std::string& keyPath) {
+        savedSecurity = Security(keyPath);
+        ASSERT_FALSE(savedSecurity.empty());
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
         EXPECT_EQ(RestrictKeyToReading(key), ERROR_SUCCESS);
         RegCloseKey(key);
     }
 
-    static void RestoreAccess(const std::string& keyPath) {
+    void RestoreAccess(const std::string& keyPath) {
+        if (savedSecurity.empty()) return;
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return;
-        RestoreKeyAccess(key);
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+        EXPECT_EQ(RestoreKeySecurity(key, savedSecurity), ERROR_SUCCESS);
         RegCloseKey(key);
+        savedSecurity.clear();
     }
 
+    std::vector<BYTE> savedSecurity;
     std::string base;
 };
 
@@ -236,6 +251,7 @@ TEST_F(RegistryCommandsTest, DeletingFallsBackToAKeyOfTheWholePath) {
 
 TEST_F(RegistryCommandsTest, RefusedChangesReportAccessDenied) {
     Store(Path("Locked"), "Entry", REG_SZ, "old", 4);
+    const std::vector<BYTE> before = Security(Path("Locked"));
     RestrictToReading(Path("Locked"));
 
     std::uint32_t error = 0;
@@ -251,6 +267,9 @@ TEST_F(RegistryCommandsTest, RefusedChangesReportAccessDenied) {
     error = 0xDEADBEEF;
     EXPECT_TRUE(RegistryValueExists(kCurrentUser, Path("Locked\\Entry").c_str(), &error)) << "reading is allowed";
     EXPECT_EQ(error, 0u);
+
+    RestoreAccess(Path("Locked"));
+    EXPECT_EQ(Security(Path("Locked")), before) << "the key's own DACL is back, not an open one";
 }
 
 } // namespace
