@@ -117,6 +117,15 @@ class AutostartTestCase(unittest.TestCase):
         program.log.close()
         return program.returncode
 
+    def copy_program(self, folder_prefix):
+        """(folder, FOLDER/开机 启动/CaseSwitch.exe): a copy of the program in a new temporary folder."""
+        folder = tempfile.mkdtemp(prefix=folder_prefix)
+        self.addCleanup(shutil.rmtree, folder, True)
+        target = os.path.join(folder, "开机 启动", "CaseSwitch.exe")
+        os.makedirs(os.path.dirname(target))
+        shutil.copy2(harness.required_path("CASESWITCH_EXE"), target)
+        return folder, target
+
     def close_windows(self):
         """Ends programs that are not the test's children through their windows."""
         for window in self.probe.list_windows("FormWindow"):
@@ -164,12 +173,8 @@ class AutostartAtStartTest(AutostartTestCase):
 
 class AutostartToggleTest(AutostartTestCase):
     def test_ticking_writes_the_path_then_shows_the_notice(self):
-        # A folder with blanks and Chinese letters: the entry is the path in quotes.
-        folder = tempfile.mkdtemp(prefix="caseswitch ")
-        self.addCleanup(shutil.rmtree, folder, True)
-        target = os.path.join(folder, "开机 启动", "CaseSwitch.exe")
-        os.makedirs(os.path.dirname(target))
-        shutil.copy2(harness.required_path("CASESWITCH_EXE"), target)
+        # Folders with blanks and Chinese letters: the entry is the path in quotes.
+        _, target = self.copy_program("caseswitch ")
         self.start(target)
         self.assertFalse(self.ticked())
 
@@ -184,11 +189,7 @@ class AutostartToggleTest(AutostartTestCase):
         self.assertEqual(self.run_key.entry(), self.expected_entry())
 
     def test_the_entry_of_a_path_with_a_blank_starts_the_program_itself(self):
-        folder = tempfile.mkdtemp(prefix="caseswitch-")
-        self.addCleanup(shutil.rmtree, folder, True)
-        target = os.path.join(folder, "开机 启动", "CaseSwitch.exe")
-        os.makedirs(os.path.dirname(target))
-        shutil.copy2(harness.required_path("CASESWITCH_EXE"), target)
+        folder, target = self.copy_program("caseswitch-")
         # What the path cut at its blank names: an unquoted entry would run this instead.
         shutil.copy2(self.run_key.tool, os.path.join(folder, "开机.exe"))
         self.start(target)
