@@ -1,6 +1,6 @@
-// What the case-switch action needs besides the text, clipboard and key commands: waiting until
-// the hot key has been let go, and one exchange of the selection through the clipboard that
-// leaves the clipboard as it was.
+// What the case-switch action needs besides the text, clipboard and key commands: telling a
+// console window, waiting until the hot key has been let go, and one exchange of the selection
+// through the clipboard that leaves the clipboard as it was.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,11 @@
 #include "runtime/Runtime.h"
 
 namespace runtime {
+
+// Whether the foreground window is a console or terminal window, where keystrokes must not go:
+// there Ctrl+C with nothing selected interrupts the running program, and a paste lands at the
+// prompt, where the shell runs it.
+bool ForegroundIsConsole();
 
 // Waits until neither key (virtual-key codes) is held down, handling only the messages other
 // threads send meanwhile; false when one is still held after `milliseconds`.
@@ -38,10 +43,16 @@ public:
     bool WaitForCopy(std::int32_t milliseconds);
     // The copied text (CF_TEXT), handed over once; null when the copy held no text.
     Text TakeCopiedText();
+    // Whether the copy is plain text that may be converted and pasted back: false for a copy
+    // without text and for content a plain-text paste would lose or misplace (a spreadsheet's
+    // cells, a code editor's whole-line copy, files).
+    bool CopyIsText() const;
 
-    // Offers `converted` (the copied text converted, lower case when `toLower`) for the paste.
-    // When the copied Unicode text does not survive the ANSI code page, the Unicode text itself
-    // is converted the same way and offered instead, so that no character of it is lost.
+    // Offers `converted` (the copied text converted, lower case when `toLower`) for the paste: as
+    // CF_TEXT, as CF_UNICODETEXT (code page 936's reading of it, or the copied Unicode text
+    // converted the same way when that does not survive code page 936, so that no character is
+    // lost), with CF_LOCALE naming code page 936, and with the copy's rich text and HTML converted
+    // the same way, so that the target pastes its preferred form with its formatting.
     bool OfferConverted(const char* converted, bool toLower);
     // Whether the window that took the copy keystroke is still in the foreground.
     bool SameForeground() const;

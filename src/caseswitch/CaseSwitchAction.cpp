@@ -51,6 +51,8 @@ void CaseSwitchAction(std::int32_t first, std::int32_t second) {
     static_cast<void>(second);
     // 0 is no hot key at all: a refused registration must not make the label's events act.
     if (hotKeyId == 0 || first != hotKeyId) return;
+    // A console takes Ctrl+C for an interrupt and runs what is pasted at its prompt.
+    if (runtime::ForegroundIsConsole()) return;
     if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds)) return;
 
     runtime::ClipboardExchange exchange;
@@ -59,13 +61,15 @@ void CaseSwitchAction(std::int32_t first, std::int32_t second) {
     Keep(savedClipboardText, exchange.TakeSavedText());
 
     runtime::SimulateKeys(kControlKey, kCopyKey);
-    // Nothing copied, or no text in the copy: nothing is pasted, and the clipboard goes back.
+    // Nothing copied: nothing is pasted, and the clipboard goes back.
     if (!exchange.WaitForCopy(kCopyWaitMilliseconds)) {
         exchange.RestoreClipboard();
         return;
     }
     Keep(copiedSelection, exchange.TakeCopiedText());
-    if (copiedSelection == nullptr) {
+    // No text, or content that plain text cannot stand for (a spreadsheet's cells, a code editor's
+    // whole-line copy, files): nothing is pasted, and the clipboard goes back.
+    if (copiedSelection == nullptr || !exchange.CopyIsText()) {
         exchange.RestoreClipboard();
         return;
     }

@@ -1,13 +1,12 @@
 #include <windows.h>
 
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "caseswitch/AnsiRoundTrip.h"
-#include "caseswitch/CaseConversion.h"
 #include "caseswitch/ClipboardGuard.h"
 #include "caseswitch/ClipboardSnapshot.h"
+#include "caseswitch/ConvertedOffer.h"
+#include "caseswitch/CopiedContent.h"
 #include "caseswitch/ExchangeWindow.h"
 #include "caseswitch/SentMessageWait.h"
 #include "runtime/CaseSwitchCommands.h"
@@ -20,57 +19,10 @@ namespace {
 constexpr DWORD kOpenAfterCopyMilliseconds = 250;
 constexpr DWORD kOpenForRestoreMilliseconds = 500;
 
-// A text on the clipboard in both of the forms the exchange works with.
-struct TextForms {
-    std::string ansi;
-    std::wstring unicode;
-};
-
-// The text of one text format's bytes, up to the NUL or the end of the block.
-TextForms FormsOf(UINT format, const unsigned char* data, std::size_t size) {
-    TextForms forms;
-    if (format == CF_UNICODETEXT) {
-        const auto* units = reinterpret_cast<const wchar_t*>(data);
-        const std::size_t limit = size / sizeof(wchar_t);
-        std::size_t length = 0;
-        while (length < limit && units[length] != L'\0')
-            ++length;
-        forms.unicode.assign(units, length);
-        forms.ansi = AnsiFromWide(forms.unicode);
-        return forms;
-    }
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const void* end = std::memchr(bytes, '\0', size);
-    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - bytes) : size;
-    forms.unicode = WideFromCodePage(format == CF_OEMTEXT ? CP_OEMCP : CP_ACP, bytes, length);
-    forms.ansi = format == CF_OEMTEXT ? AnsiFromWide(forms.unicode) : std::string(bytes, length);
-    return forms;
-}
-
-bool IsTextFormat(UINT format) {
-    return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
-}
-
-// Only the text format the copying program put there is read (the first one listed), and the
-// other form is made from it here, as the system would make it: under Wine, every read of a
-// format the system synthesises, and every second read of a format within one opening of the
-// clipboard, leaks a copy of the data.
-TextForms ReadOpenClipboardForms() {
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-        if (!IsTextFormat(format)) continue;
-        HANDLE data = GetClipboardData(format);
-        if (!data) return {};
-        GlobalLockGuard lock(data);
-        if (!lock.IsLocked()) return {};
-        return FormsOf(format, static_cast<const unsigned char*>(lock.Data()), lock.Size());
-    }
-    return {};
-}
-
-// The saved content's text, from the snapshot's own copy of its text format.
+// The saved content's text, from the snapshot's own copy of its first text format.
 TextForms SavedForms(const ClipboardSnapshot& snapshot) {
     for (const SavedFormat& saved : snapshot.Formats()) {
-        if (IsTextFormat(saved.format)) return FormsOf(saved.format, saved.bytes.data(), saved.bytes.size());
+        if (format::IsText(saved.format)) return TextFormsOf(saved.format, saved.bytes.data(), saved.bytes.size());
     }
     return {};
 }
@@ -100,8 +52,8 @@ struct ClipboardExchange::State {
     HWND foregroundAtCopy = nullptr;
 
     bool copied = false;
+    CopiedContent copy;
     OwnedText copiedText;
-    std::wstring copiedUnicode;
 
     bool offered = false;
     bool restored = false;
@@ -138,11 +90,14 @@ bool ClipboardExchange::WaitForCopy(std::int32_t milliseconds) {
     }
     ClipboardGuard clipboard(state->window.Handle(), kOpenAfterCopyMilliseconds);
     if (!clipboard.IsOpen()) return false;
-    TextForms copied = ReadOpenClipboardForms();
-    state->copiedText.reset(NewText(copied.ansi));
-    state->copiedUnicode = std::move(copied.unicode);
+    state->copy = ReadOpenClipboardCopy();
+    state->copiedText.reset(NewText(state->copy.text.ansi));
     state->copied = true;
     return true;
+}
+
+bool ClipboardExchange::CopyIsText() const {
+    return state->copied && state->copy.verdict == CopyVerdict::Text;
 }
 
 Text ClipboardExchange::TakeCopiedText() {
@@ -151,25 +106,11 @@ Text ClipboardExchange::TakeCopiedText() {
 
 bool ClipboardExchange::OfferConverted(const char* converted, bool toLower) {
     if (!state->copied) return false;
-    UINT format = CF_TEXT;
-    std::vector<unsigned char> data;
-    if (!state->copiedUnicode.empty() && !SurvivesAnsiCodePage(state->copiedUnicode)) {
-        // The ANSI form has lost characters: convert the Unicode text by the same rule instead.
-        std::wstring text = state->copiedUnicode;
-        static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
-        ConvertCaseWide(toLower ? LetterCase::Lower : LetterCase::Upper, reinterpret_cast<const char16_t*>(text.data()),
-                        text.size(), reinterpret_cast<char16_t*>(text.data()));
-        const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
-        data.assign(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-        format = CF_UNICODETEXT;
-    } else {
-        const char* text = converted ? converted : "";
-        data.assign(text, text + std::strlen(text) + 1);
-    }
+    std::vector<OfferedFormat> offer = MakeConvertedOffer(state->copy, converted, toLower);
     ClipboardGuard clipboard(state->window.Handle());
     if (!clipboard.IsOpen()) return false;
     state->offered = true;
-    return state->window.OfferOnOpenClipboard(format, std::move(data));
+    return state->window.OfferOnOpenClipboard(std::move(offer));
 }
 
 bool ClipboardExchange::SameForeground() const {

@@ -95,6 +95,39 @@ char* ReadOpenClipboardText() {
     return text;
 }
 
+std::vector<ListedFormat> ListOpenClipboardFormats() {
+    std::vector<ListedFormat> listed;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        char name[256];
+        const int length = format >= 0xC000 ? GetClipboardFormatNameA(format, name, sizeof name) : 0;
+        listed.push_back({format, std::string(name, static_cast<std::size_t>(length > 0 ? length : 0)), {}});
+    }
+    return listed;
+}
+
+bool ReadOpenClipboardBytes(UINT format, std::vector<unsigned char>& bytes) {
+    HANDLE data = GetClipboardData(format);
+    if (!data) return false;
+    GlobalLockGuard lock(data);
+    if (!lock.IsLocked()) return false;
+    const auto* start = static_cast<const unsigned char*>(lock.Data());
+    bytes.assign(start, start + lock.Size());
+    return true;
+}
+
+bool PutOpenClipboardBytes(UINT format, const std::vector<unsigned char>& bytes) {
+    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    if (!block) return false;
+    if (!bytes.empty()) {
+        GlobalLockGuard lock(block.Get());
+        if (!lock.IsLocked()) return false;
+        std::memcpy(lock.Data(), bytes.data(), bytes.size());
+    }
+    if (!SetClipboardData(format, block.Get())) return false;
+    block.Release();
+    return true;
+}
+
 bool ReplaceOpenClipboardText(const char* text) {
     EmptyClipboard();
     const std::size_t length = text ? std::strlen(text) : 0;

@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
+
+#include "caseswitch/ClipboardFormats.h"
 
 namespace runtime {
 
@@ -86,6 +89,13 @@ GlobalBlock MakeTextBlock(const char* text, std::size_t length);
 // the CF_TEXT content as a runtime memory block (ReleaseMemory); null when there is no text,
 // when it cannot be locked, or when it is the empty string.
 char* ReadOpenClipboardText();
+// Every listed format in the clipboard's order, with its registered name (empty for the system's
+// own formats); no data.
+std::vector<ListedFormat> ListOpenClipboardFormats();
+// One format's data block as bytes (GlobalSize of them); false when it is absent or unreadable.
+bool ReadOpenClipboardBytes(UINT format, std::vector<unsigned char>& bytes);
+// Puts `bytes` on the clipboard as `format` in a new block; false when the clipboard refused it.
+bool PutOpenClipboardBytes(UINT format, const std::vector<unsigned char>& bytes);
 // Empties the clipboard and puts `text` (null counts as the empty string) on it as CF_TEXT.
 // False when no block could be allocated (the clipboard stays empty) or when the clipboard
 // refused the block (which is then freed).

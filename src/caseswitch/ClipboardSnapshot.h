@@ -1,27 +1,23 @@
-// The clipboard's whole content, saved so that it can be put back byte for byte: every format that
-// is a copy of its own (memory blocks, enhanced metafiles), none that the system synthesises from
-// another, and none that only points back into the program that copied (OLE links, private
-// handles, GDI objects).
+// The clipboard's whole content, saved so that it can be put back byte for byte: every format the
+// owner placed whose data is bytes of its own (memory blocks, enhanced metafiles). Which ones,
+// and why, is decided in SnapshotChoice.h.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <vector>
 
 namespace runtime {
 
 struct SavedFormat {
-    enum class Kind { Memory, EnhancedMetafile };
     UINT format = 0;
-    Kind kind = Kind::Memory;
+    bool enhancedMetafile = false;
     std::vector<unsigned char> bytes;
 };
 
 class ClipboardSnapshot {
 public:
-    // Reads the clipboard that a ClipboardGuard holds open, in the order it lists its formats
-    // (the order programs put them there, synthesised ones after their sources).
+    // Reads the clipboard that a ClipboardGuard holds open, in the order it lists its formats.
     static ClipboardSnapshot TakeFromOpenClipboard();
 
     // Puts every saved format on the open clipboard, which the caller has emptied, in the saved
@@ -33,10 +29,5 @@ public:
 private:
     std::vector<SavedFormat> formats;
 };
-
-// Which of the listed formats a snapshot keeps, and as what: the first of each family of formats
-// the system converts between (the text formats, the bitmap formats, the metafile formats) stands
-// for the family, since the rest are made from it. A bitmap handle is kept as its DIB.
-std::vector<SavedFormat> ChooseFormatsToSave(const std::vector<UINT>& listed);
 
 } // namespace runtime

@@ -1,7 +1,5 @@
 #include "caseswitch/ExchangeWindow.h"
 
-#include <cstring>
-
 #include "caseswitch/ClipboardGuard.h"
 
 namespace runtime {
@@ -46,45 +44,62 @@ ExchangeWindow::~ExchangeWindow() {
     DestroyWindow(window);
 }
 
-bool ExchangeWindow::OfferOnOpenClipboard(UINT format, std::vector<unsigned char> data) {
+bool ExchangeWindow::OfferOnOpenClipboard(std::vector<OfferedFormat> formats) {
     EmptyOpenClipboard();
-    offeredFormat = format;
-    offeredData = std::move(data);
+    offered.clear();
     rendered = false;
     renderRequester = nullptr;
     renderRequesterProcess = 0;
     takenOver = false;
-    SetClipboardData(format, nullptr);
-    // The clipboard lists a delayed format as soon as it is announced; only its data is missing.
-    pending = IsClipboardFormatAvailable(format) != FALSE;
+    bool allOffered = true;
+    for (OfferedFormat& format : formats) {
+        Offered entry{std::move(format), false};
+        if (entry.format.delayed) {
+            SetClipboardData(entry.format.format, nullptr);
+            // The clipboard lists a delayed format as soon as it is announced; only its data is missing.
+            entry.pending = IsClipboardFormatAvailable(entry.format.format) != FALSE;
+            allOffered = allOffered && entry.pending;
+        } else {
+            allOffered = PutOpenClipboardBytes(entry.format.format, entry.format.bytes) && allOffered;
+        }
+        offered.push_back(std::move(entry));
+    }
     PutMark("ExcludeClipboardContentFromMonitorProcessing");
     PutMark("CanIncludeInClipboardHistory");
-    return pending;
+    return allOffered;
 }
 
 void ExchangeWindow::EmptyOpenClipboard() {
     emptying = true;
     EmptyClipboard();
     emptying = false;
-    pending = false;
+    DropPending();
 }
 
-void ExchangeWindow::Render() {
-    if (!pending) return;
-    pending = false;
-    GlobalBlock block = GlobalBlock(GlobalAlloc(GMEM_MOVEABLE, offeredData.size()));
-    if (!block) return;
-    {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.IsLocked()) return;
-        std::memcpy(lock.Data(), offeredData.data(), offeredData.size());
+void ExchangeWindow::DropPending() {
+    for (Offered& entry : offered)
+        entry.pending = false;
+}
+
+void ExchangeWindow::Render(UINT format) {
+    for (Offered& entry : offered) {
+        if (entry.format.format != format || !entry.pending) continue;
+        entry.pending = false;
+        if (!PutOpenClipboardBytes(format, entry.format.bytes)) return;
+        if (!rendered) {
+            // Noted now: the requester's window may be gone by the time anyone asks.
+            renderRequester = GetOpenClipboardWindow();
+            if (renderRequester) GetWindowThreadProcessId(renderRequester, &renderRequesterProcess);
+        }
+        rendered = true;
+        return;
     }
-    if (!SetClipboardData(offeredFormat, block.Get())) return;
-    block.Release();
-    rendered = true;
-    // Noted now: the requester's window may be gone by the time anyone asks.
-    renderRequester = GetOpenClipboardWindow();
-    if (renderRequester) GetWindowThreadProcessId(renderRequester, &renderRequesterProcess);
+}
+
+void ExchangeWindow::RenderAll() {
+    for (Offered& entry : offered) {
+        if (entry.pending) Render(entry.format.format);
+    }
 }
 
 LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,16 +108,16 @@ LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wPa
     switch (message) {
     case WM_RENDERFORMAT:
         // The one asking holds the clipboard open; the data goes straight in.
-        if (static_cast<UINT>(wParam) == self->offeredFormat) self->Render();
+        self->Render(static_cast<UINT>(wParam));
         return 0;
     case WM_RENDERALLFORMATS: {
         ClipboardGuard clipboard(window);
-        if (clipboard.IsOpen() && GetClipboardOwner() == window) self->Render();
+        if (clipboard.IsOpen() && GetClipboardOwner() == window) self->RenderAll();
         return 0;
     }
     case WM_DESTROYCLIPBOARD:
         if (!self->emptying) self->takenOver = true;
-        self->pending = false;
+        self->DropPending();
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -10,6 +10,14 @@
 
 namespace runtime {
 
+// One format of an offer: handed out when a paste asks for it (delayed), or put on the clipboard
+// at once.
+struct OfferedFormat {
+    UINT format = 0;
+    std::vector<unsigned char> bytes;
+    bool delayed = true;
+};
+
 class ExchangeWindow {
 public:
     ExchangeWindow();
@@ -20,16 +28,17 @@ public:
     // Null when the window could not be made.
     HWND Handle() const { return window; }
 
-    // For a clipboard that a ClipboardGuard on Handle() holds open: empties it and offers `data` in
-    // `format` to be rendered when asked for, marked to stay out of clipboard history and
-    // clipboard monitors. False when the system refused the offer.
-    bool OfferOnOpenClipboard(UINT format, std::vector<unsigned char> data);
+    // For a clipboard that a ClipboardGuard on Handle() holds open: empties it and offers every
+    // format, the delayed ones to be rendered when asked for, marked to stay out of clipboard
+    // history and clipboard monitors. False when the system refused a format.
+    bool OfferOnOpenClipboard(std::vector<OfferedFormat> formats);
 
     // Empties the open clipboard on the exchange's own behalf: not taken for a takeover.
     void EmptyOpenClipboard();
 
-    // The offered data has been handed out; RenderRequester() had the clipboard open then (null
-    // when it opened the clipboard without a window), in process RenderRequesterProcess().
+    // Offered data has been handed out; RenderRequester() had the clipboard open at the first
+    // rendering (null when it opened the clipboard without a window), in process
+    // RenderRequesterProcess().
     bool Rendered() const { return rendered; }
     HWND RenderRequester() const { return renderRequester; }
     DWORD RenderRequesterProcess() const { return renderRequesterProcess; }
@@ -39,12 +48,17 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void Render();
+    void Render(UINT format);
+    void RenderAll();
+    void DropPending();
+
+    struct Offered {
+        OfferedFormat format;
+        bool pending = false;
+    };
 
     HWND window = nullptr;
-    UINT offeredFormat = 0;
-    std::vector<unsigned char> offeredData;
-    bool pending = false;
+    std::vector<Offered> offered;
     bool rendered = false;
     HWND renderRequester = nullptr;
     DWORD renderRequesterProcess = 0;
