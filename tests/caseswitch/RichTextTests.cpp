@@ -19,25 +19,25 @@ std::string Lower(std::string_view rtf) {
 }
 
 // The bytes of the text, concatenated: what a reader would show, escapes resolved.
-std::string ByteText(std::string_view document, const std::vector<TextPiece>& pieces) {
+std::string ByteText(const std::vector<TextPiece>& pieces) {
     std::string text;
     for (const TextPiece& piece : pieces) {
         if (piece.spelling != TextPiece::Spelling::Decimal) text += static_cast<char>(piece.value);
     }
-    static_cast<void>(document);
     return text;
 }
 
 // As WordPad (RichEdit) writes a selection on a Chinese system: code page 936, a Chinese font whose
-// name is escaped, a colour table, bold, italic and coloured runs, Chinese text as \'hh pairs and
-// a quotation mark as \uN with its fallback.
+// name is escaped, a colour table, bold, italic and coloured runs, Chinese text as \'hh pairs (one
+// of them 81 61, its second byte written as the letter it reads as) and a quotation mark as \uN
+// with its fallback.
 constexpr std::string_view kWordPad =
     "{\\rtf1\\ansi\\ansicpg936\\deff0\\nouicompat\\deflang1033\\deflangfe2052{\\fonttbl{\\f0\\fnil\\fcharset134 "
     "\\'cb\\'ce\\'cc\\'e5;}{\\f1\\fnil\\fcharset0 Calibri;}}\r\n"
     "{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
     "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
     "\\pard\\sa200\\sl276\\slmult1\\f1\\fs22\\lang9 Plain \\b Bold\\b0  \\i Italic\\i0  \\cf1 Red\\cf0  "
-    "\\f0\\'d6\\'d0\\'ce\\'c4\\f1  \\u8220?Quote\\u8221?\\par\r\n}\r\n";
+    "\\f0\\'d6\\'d0\\'ce\\'c4\\'81a\\f1  \\u8220?Quote\\u8221?\\par\r\n}\r\n";
 
 TEST(RtfText, OnlyTheTextOfAWordPadDocumentChanges) {
     const std::string expected =
@@ -46,17 +46,17 @@ TEST(RtfText, OnlyTheTextOfAWordPadDocumentChanges) {
         "{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
         "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
         "\\pard\\sa200\\sl276\\slmult1\\f1\\fs22\\lang9 PLAIN \\b BOLD\\b0  \\i ITALIC\\i0  \\cf1 RED\\cf0  "
-        "\\f0\\'d6\\'d0\\'ce\\'c4\\f1  \\u8220?QUOTE\\u8221?\\par\r\n}\r\n";
+        "\\f0\\'d6\\'d0\\'ce\\'c4\\'81a\\f1  \\u8220?QUOTE\\u8221?\\par\r\n}\r\n";
     EXPECT_EQ(Upper(kWordPad), expected);
 }
 
 TEST(RtfText, ConvertingTheDocumentsTextEqualsConvertingItsPlainText) {
     const std::vector<TextPiece> before = FindRtfText(kWordPad).value();
     const std::string converted = Upper(kWordPad);
-    const std::string plain = ByteText(kWordPad, before);
+    const std::string plain = ByteText(before);
     std::string expected(plain.size(), '\0');
     ConvertCase(LetterCase::Upper, plain.data(), plain.size(), expected.data());
-    EXPECT_EQ(ByteText(converted, FindRtfText(converted).value()), expected);
+    EXPECT_EQ(ByteText(FindRtfText(converted).value()), expected);
 }
 
 TEST(RtfText, DestinationsBinaryDataAndControlWordsStayAsTheyAre) {
@@ -83,20 +83,20 @@ TEST(RtfText, TheSecondByteOfADoubleByteCharacterNeverChanges) {
         const char* expected;
     };
     const Case cases[] = {
-        // 丄 is 81 41: its second byte reads "A", written as a literal or as an escape.
-        {"literal second byte", "{\\rtf1\\ansi\\ansicpg936 \\'81A\\'81\\'41b}", "{\\rtf1\\ansi\\ansicpg936 \\'81A\\'81\\'41B}"},
+        // 81 61 is one character whose second byte reads "a", written as a literal or as an escape.
+        {"literal second byte", "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61b}", "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61B}"},
         {"a character split by a control word", "{\\rtf1 \\'81\\b a}", "{\\rtf1 \\'81\\b a}"},
         {"no code page given: the program's own", "{\\rtf1\\ansi \\'d6ab}", "{\\rtf1\\ansi \\'d6aB}"},
         // Western text: every byte a character of its own, so the letter after it changes.
         {"code page 1252", "{\\rtf1\\ansi\\ansicpg1252 \\'c5ngstr\\'f6m}", "{\\rtf1\\ansi\\ansicpg1252 \\'c5NGSTR\\'f6M}"},
         {"a Chinese font in a Western document",
-         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9a\\f1 \\'81A}",
-         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9A\\f1 \\'81A}"},
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9a\\f1 \\'81a}",
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9A\\f1 \\'81a}"},
         // A Western font in a Chinese document: either code page may be the writer's, so a byte
         // that opens a character in one of them keeps its second byte.
         {"a Western font in a Chinese document",
-         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81A}",
-         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81A}"},
+         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81a}",
+         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81a}"},
         // Shift-JIS: A1-DF are single-byte katakana, 81-9F open characters.
         {"code page 932", "{\\rtf1\\ansi\\ansicpg932 \\'b1a\\'83a}", "{\\rtf1\\ansi\\ansicpg932 \\'b1A\\'83a}"},
         {"a font's own code page",

@@ -12,6 +12,9 @@ action handles no posted message while it runs.
 """
 
 import os
+import re
+import subprocess
+import tempfile
 import unittest
 
 from harness import Probe, ProgramTestCase, start_program, wait_until, WM_CLOSE
@@ -26,16 +29,24 @@ PEER_HOLD_CLIPBOARD = 0x8000 + 1
 PEER_RELEASE_CLIPBOARD = 0x8000 + 2
 PEER_COPIES = 0x8000 + 3
 PEER_PASTES = 0x8000 + 4
+PEER_EDIT_ID = 100
+PEER_PASTE_LOG_ID = 101
 HOT_KEY_NOTE_LABEL_ID = 100
 HOT_KEY_ID = 33001
 
 CF_TEXT = 1
 CF_DIB = 8
 CF_UNICODETEXT = 13
+CF_LOCALE = 16
+VK_CAPITAL = 0x14
+WM_COPY = 0x0301
 
 # What the clipboard holds before each press: a text and a format of its own, so that its format
 # list differs from that of any copy or offer made during the action.
 EARLIER = {CF_TEXT: b"earlier content\0", "CaseSwitch.E2E.Earlier": bytes(range(256))}
+
+
+WORDPAD = r"C:\Program Files\Windows NT\Accessories\wordpad.exe"
 
 
 def beside_program(name):
@@ -210,7 +221,9 @@ class NotepadTest(CaseSwitchTestCase):
 
 
 class PeerTest(CaseSwitchTestCase):
-    def start_peer(self, text="Hello", *options):
+    def start_peer(self, text="Hello", *options, window_class="CaseSwitchPeer"):
+        if window_class != "CaseSwitchPeer":
+            options = (*options, "--class", window_class)
         process = start_program(
             exe=beside_program("casepeer.exe"), args=[*options, "--text", text.encode("utf-16-le").hex()], env=self.env
         )
@@ -218,16 +231,20 @@ class PeerTest(CaseSwitchTestCase):
         known = getattr(self, "peers", [])
         process.hwnd = None
         peer = wait_until(
-            lambda: next((w["hwnd"] for w in self.probe.list_windows("CaseSwitchPeer") if w["visible"]
+            lambda: next((w["hwnd"] for w in self.probe.list_windows(window_class) if w["visible"]
                           and w["hwnd"] not in known), None),
             15,
             "the peer's window",
         )
         process.hwnd = peer
         self.peers = known + [peer]
-        wait_until(lambda: self.probe.children(peer), 5, "the peer's edit control")
-        edit = self.probe.children(peer)[0]["hwnd"]
-        return peer, edit
+
+        def children():
+            found = {child["id"]: child["hwnd"] for child in self.probe.children(peer)}
+            return found if PEER_EDIT_ID in found else None
+
+        self.peer_children = wait_until(children, 5, "the peer's edit control")
+        return peer, self.peer_children[PEER_EDIT_ID]
 
     def end_peer(self, process):
         if process.poll() is None and process.hwnd:
@@ -353,6 +370,212 @@ class PeerTest(CaseSwitchTestCase):
         self.press(peer)
         self.wait_text(edit, "HELLO")
         self.wait_restored()
+
+
+    def assert_left_alone(self, peer, edit, text):
+        """After a press whose copy must not be converted: no paste, the document as it was, and the
+        clipboard given back its earlier content."""
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.wait_restored()
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent")
+        self.assertEqual(self.tool.text(edit), text, "the document changed")
+
+    def test_spreadsheet_cells_are_left_alone(self):
+        # A cell showing 2 whose formula is =A1*2: pasting its text back would lose the formula.
+        peer, edit = self.start_peer("2", "--copy-as", "spreadsheet")
+        self.put_earlier()
+        self.press(peer)
+        self.assert_left_alone(peer, edit, "2")
+
+    def test_code_editor_line_copies_are_left_alone(self):
+        # Nothing selected: the editor copies the whole line, marked as such; pasting it would add
+        # a converted duplicate line at the caret.
+        for profile in ("editor", "vscode"):
+            with self.subTest(profile=profile):
+                peer, edit = self.start_peer("Hello", "--copy-as", profile)
+                self.probe.send(edit, EM_SETSEL, 2, 2)
+                self.put_earlier()
+                self.press(peer)
+                self.assert_left_alone(peer, edit, "Hello")
+        # The same editor's copy of a selection converts: the editor data decides, not its presence.
+        peer, edit = self.start_peer("Hello", "--copy-as", "vscode")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def press_and_see_no_keystrokes(self, window):
+        """Presses the hot key with `window` in front: the keys must reach Wine, and nothing may be
+        injected in answer."""
+        self.tool.key_log()
+        self.press(window)
+        self.wait_action_over()
+        events = self.tool.key_log()
+        self.assertTrue(any(vk == VK_CAPITAL and not injected for vk, _, injected, _ in events),
+                        f"the hot key did not reach Wine: {events}")
+        self.assertEqual([event for event in events if event[2]], [], "keystrokes were injected")
+
+    def test_console_windows_get_no_keystrokes(self):
+        for window_class in ("ConsoleWindowClass", "CASCADIA_HOSTING_WINDOW_CLASS"):
+            with self.subTest(window_class=window_class):
+                peer, edit = self.start_peer("Hello", window_class=window_class)
+                self.put_earlier()
+                self.press_and_see_no_keystrokes(peer)
+                self.assertEqual(self.counts(peer), (0, 0), "keystrokes reached a console window")
+                self.assert_clipboard_untouched()
+
+        # Wine's own console, running cmd.
+        console_process = subprocess.Popen(["wineconsole", "cmd"], env=self.env, stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        console = self.probe.wait_window("WineConsoleClass")["hwnd"]
+        self.addCleanup(self.close_console, console_process, console)
+        self.put_earlier()
+        self.press_and_see_no_keystrokes(console)
+        self.assert_clipboard_untouched()
+
+    def close_console(self, process, console):
+        self.probe.call("post", console, WM_CLOSE, 0, 0)
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+    def test_the_offer_carries_unicode_text_and_its_locale(self):
+        # 中 and 文 are GBK D6 D0 and CE C4: the Unicode text is code page 936's reading of the
+        # converted bytes, named so by CF_LOCALE 0x0804, whatever the input language.
+        peer, edit = self.start_peer("中a文B", "--log-paste")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "中A文B")
+        self.wait_restored()
+        fields = dict(field.split("=", 1) for field in self.tool.text(self.peer_children[PEER_PASTE_LOG_ID]).split(";"))
+        formats = [int(number) for number in fields["formats"].split(",") if number]
+        self.assertIn(CF_UNICODETEXT, formats)
+        self.assertIn(CF_TEXT, formats)
+        self.assertIn(CF_LOCALE, formats)
+        self.assertEqual(bytes.fromhex(fields["locale"])[:4], (0x0804).to_bytes(4, "little"), "CF_LOCALE")
+        self.assertEqual(bytes.fromhex(fields["unicode"]), "中A文B\0".encode("utf-16-le"), "CF_UNICODETEXT")
+        self.assertEqual(bytes.fromhex(fields["text"]).split(b"\0")[0], "中A文B".encode("gbk"), "CF_TEXT")
+
+
+def rtf_runs(rtf):
+    """The text of an RTF document as runs of equal formatting, read the way a reader shows it:
+    [(text, (bold, italic, colour as (r, g, b) or None, font name))]. Enough of RTF for what
+    WordPad writes: groups, the font and colour tables, skipped destinations, \\b \\i \\cf \\f
+    \\plain, \\'hh bytes (code page 936), \\uN with its fallback, \\par and \\tab."""
+    token = re.compile(rb"\\([a-zA-Z]+)(-?\d+)? ?|\\'([0-9a-fA-F]{2})|\\(.)|([{}])|([^\\{}\r\n]+)|[\r\n]+", re.S)
+    fonts, colours = {}, []
+    state = {"b": False, "i": False, "cf": 0, "f": 0, "dest": None}
+    stack, runs = [], []
+    colour = None  # the colour table's entry being read; none for the automatic colour
+    skip = 0
+
+    def add(text):
+        formatting = (state["b"], state["i"], colours[state["cf"]] if state["cf"] < len(colours) else None,
+                      fonts.get(state["f"], b"").split(b";")[0].decode("gbk"))
+        if runs and runs[-1][1] == formatting:
+            runs[-1][0].append(text)
+        else:
+            runs.append(([text], formatting))
+
+    for match in token.finditer(rtf.split(b"\0")[0]):
+        word, parameter, hex_byte, symbol, brace, literal = match.groups()
+        if brace == b"{":
+            stack.append(dict(state))
+        elif brace == b"}":
+            state = stack.pop() if stack else state
+        elif state["dest"] == "fonttbl":
+            if word == b"f":
+                state["font"] = int(parameter)
+            elif literal or hex_byte:
+                fonts[state["font"]] = fonts.get(state["font"], b"") + (literal or bytes.fromhex(hex_byte.decode()))
+        elif state["dest"] == "colortbl":
+            if word in (b"red", b"green", b"blue"):
+                colour = colour or [0, 0, 0]
+                colour[(b"red", b"green", b"blue").index(word)] = int(parameter)
+            elif literal and b";" in literal:
+                colours.append(tuple(colour) if colour else None)
+                colour = None
+        elif state["dest"] == "skip":
+            continue
+        elif word in (b"fonttbl", b"colortbl"):
+            state["dest"] = word.decode()
+        elif word in (b"generator", b"info", b"stylesheet", b"pict") or symbol == b"*":
+            state["dest"] = "skip"
+        elif word in (b"b", b"i"):
+            state[word.decode()] = parameter != b"0"
+        elif word in (b"cf", b"f"):
+            state[word.decode()] = int(parameter or 0)
+        elif word == b"plain":
+            state.update(b=False, i=False, cf=0)
+        elif word in (b"par", b"tab"):
+            add(b"\n" if word == b"par" else b"\t")
+        elif word == b"u":
+            add(chr(int(parameter) % 65536).encode("gbk", "replace"))
+            skip = 1
+        elif hex_byte or literal or symbol in (b"\\", b"{", b"}"):
+            data = bytes.fromhex(hex_byte.decode()) if hex_byte else (literal or symbol)
+            if skip:
+                data, skip = data[1:], 0
+            if data:
+                add(data)
+    return [(b"".join(pieces).decode("gbk"), formatting) for pieces, formatting in runs]
+
+
+class WordPadTest(CaseSwitchTestCase):
+    """Wine's WordPad, a rich-text editor nobody here wrote: its paste takes the offered RTF."""
+
+    # Bold, italic, two colours, both at once, and Chinese in a Chinese font.
+    DOCUMENT = (rb"{\rtf1\ansi\ansicpg936\deff0{\fonttbl{\f0\fswiss\fcharset0 Arial;}"
+                rb"{\f1\fnil\fcharset134 \'cb\'ce\'cc\'e5;}}{\colortbl ;\red255\green0\blue0;\red0\green0\blue255;}"
+                rb"\pard\f0\fs24 Plain \b Bold\b0  \i Italic\i0  \cf1 Red\cf0  \cf2\b\i BlueBoth\b0\i0\cf0  "
+                rb"\f1\'d6\'d0\'ce\'c4\f0  End\par}")
+
+    def setUp(self):
+        super().setUp()
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: os.path.exists(path) and os.remove(path) or os.rmdir(folder))
+        path = os.path.join(folder, "formatted.rtf")
+        with open(path, "wb") as document:
+            document.write(self.DOCUMENT)
+        self.wordpad_process = start_program(exe=WORDPAD, args=["Z:" + path.replace("/", "\\")], env=self.env)
+        self.addCleanup(self.close_wordpad)
+        self.wordpad = self.probe.wait_window("WORDPADTOP")["hwnd"]
+        self.editor = next(c["hwnd"] for c in self.probe.children(self.wordpad) if c["class"] == "RichEdit20W")
+        wait_until(lambda: self.tool.text(self.editor).strip(), 10, "the document in WordPad")
+
+    def close_wordpad(self):
+        if self.wordpad_process.poll() is None:
+            self.probe.call("send", self.editor, EM_SETMODIFY, 0, 0)
+            self.probe.call("post", self.wordpad, WM_CLOSE, 0, 0)
+            try:
+                self.wordpad_process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.wordpad_process.kill()
+                self.wordpad_process.wait()
+        self.wordpad_process.log.close()
+
+    def copy_rtf(self, length):
+        """The first `length` characters as WordPad copies them: its RTF."""
+        self.probe.send(self.editor, EM_SETSEL, 0, length)
+        self.probe.send(self.editor, WM_COPY, 0, 0)
+        return self.tool.get("Rich Text Format")
+
+    def test_the_text_changes_case_and_every_run_keeps_its_formatting(self):
+        text = self.tool.text(self.editor).rstrip("\r\n")
+        before = rtf_runs(self.copy_rtf(len(text)))
+        formats = {formatting for _, formatting in before}
+        self.assertGreaterEqual(len(formats), 6, f"the document's runs were not all read: {before}")
+
+        self.probe.send(self.editor, EM_SETSEL, 0, len(text))
+        self.put_earlier()
+        self.press(self.wordpad)
+        self.wait_restored()
+        self.assertEqual(self.tool.text(self.editor).rstrip("\r\n"), text.upper())
+        after = rtf_runs(self.copy_rtf(len(text)))
+        self.assertEqual(after, [(run.upper(), formatting) for run, formatting in before])
 
 
 class SoakTest(CaseSwitchTestCase):

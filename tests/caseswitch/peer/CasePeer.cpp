@@ -2,8 +2,18 @@
 // keystrokes can be delayed or refused, and which can hold the clipboard open on request.
 //
 //   casepeer.exe [--copy-delay MS] [--paste-delay MS] [--refuse-copy] [--text HEX]
+//                [--class NAME] [--copy-as spreadsheet|editor|vscode] [--log-paste]
 //
-// HEX is the initial text as UTF-16LE bytes; it starts selected. Messages to the main window:
+// HEX is the initial text as UTF-16LE bytes; it starts selected. --class names the main window's
+// class (a console's, say). --copy-as copies as such a program does:
+//   spreadsheet  the selection's text beside the spreadsheet formats "Biff8" and "XML Spreadsheet"
+//   editor       with nothing selected, the whole line marked "MSDEVLineSelect" and
+//                "VisualStudioEditorOperationsLineCutCopyClipboardTag", as code editors do
+//   vscode       the text beside "vscode-editor-data", whose JSON tells an empty selection
+// --log-paste pastes the offered CF_UNICODETEXT itself and notes, in the text of the hidden child
+// with id 101, what the clipboard held then: "formats=1,13,...;locale=HEX;unicode=HEX;text=HEX".
+//
+// Messages to the main window:
 //   WM_APP+1  open the clipboard and keep it open (answers 1 when it is open)
 //   WM_APP+2  close it again
 //   WM_APP+3  answers how many Ctrl+C keystrokes arrived, WM_APP+4 how many Ctrl+V
@@ -13,6 +23,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,11 +39,15 @@ struct Options {
     UINT pasteDelay = 0;
     bool refuseCopy = false;
     std::wstring text;
+    std::wstring className = L"CaseSwitchPeer";
+    std::string copyAs;
+    bool logPaste = false;
 };
 
 Options options;
 HWND mainWindow = nullptr;
 HWND edit = nullptr;
+HWND pasteLog = nullptr;
 WNDPROC editProcedure = nullptr;
 LRESULT copies = 0;
 LRESULT pastes = 0;
@@ -51,6 +66,78 @@ std::wstring FromHex(const char* hex) {
     return text;
 }
 
+std::string Hex(const void* data, std::size_t size) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned char byte = static_cast<const unsigned char*>(data)[i];
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
+void PutBytes(UINT format, const void* data, std::size_t size) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (void* bytes = block ? GlobalLock(block) : nullptr) {
+        std::memcpy(bytes, data, size);
+        GlobalUnlock(block);
+        if (SetClipboardData(format, block)) return;
+    }
+    if (block) GlobalFree(block);
+}
+
+void PutNamed(const char* name, const std::string& bytes) {
+    PutBytes(RegisterClipboardFormatA(name), bytes.data(), bytes.size());
+}
+
+// The copy of a spreadsheet, a code editor or Visual Studio Code, as --copy-as names it.
+void CopyAsProfile() {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    std::wstring all(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    all.resize(static_cast<std::size_t>(GetWindowTextW(edit, all.data(), static_cast<int>(all.size()))));
+    const bool empty = start == end;
+    std::wstring text = all.substr(start, end - start);
+    if (empty && options.copyAs != "spreadsheet") text = all + L"\r\n"; // the whole line
+    if (!OpenClipboard(mainWindow)) return;
+    EmptyClipboard();
+    PutBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    if (options.copyAs == "spreadsheet") {
+        PutNamed("Biff8", std::string("\x09\x08\x10\x00\x00\x06\x05\x00", 8));
+        PutNamed("XML Spreadsheet", "<?xml version=\"1.0\"?><Workbook><Cell ss:Formula=\"=A1*2\"/></Workbook>");
+    } else if (options.copyAs == "editor" && empty) {
+        PutNamed("MSDEVLineSelect", std::string(1, '\0'));
+        PutNamed("VisualStudioEditorOperationsLineCutCopyClipboardTag", std::string(1, '\0'));
+    } else if (options.copyAs == "vscode") {
+        PutNamed("vscode-editor-data", std::string("{\"version\":1,\"isFromEmptySelection\":") +
+                                           (empty ? "true" : "false") + ",\"multicursorText\":null,\"mode\":\"plaintext\"}");
+    }
+    CloseClipboard();
+}
+
+// Pastes the offered Unicode text and notes what the clipboard held, all while holding it open.
+void PasteAndLog() {
+    if (!OpenClipboard(mainWindow)) return;
+    std::string log = "formats=";
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        log += std::to_string(format) + ",";
+    }
+    for (const auto& [name, format] : {std::pair<const char*, UINT>{";locale=", CF_LOCALE}, {";unicode=", CF_UNICODETEXT},
+                                       {";text=", CF_TEXT}}) {
+        log += name;
+        HANDLE data = GetClipboardData(format);
+        const void* bytes = data ? GlobalLock(data) : nullptr;
+        if (!bytes) continue;
+        log += Hex(bytes, GlobalSize(data));
+        if (format == CF_UNICODETEXT) SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(bytes));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    SetWindowTextA(pasteLog, log.c_str());
+}
+
 // Ctrl+C and Ctrl+V are the peer's own: counted, then done now, later or not at all.
 LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
@@ -58,10 +145,18 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (wParam == 'C') {
             ++copies;
             if (options.refuseCopy) return 0;
+            if (!options.copyAs.empty()) {
+                CopyAsProfile();
+                return 0;
+            }
             if (options.copyDelay == 0) return CallWindowProcW(editProcedure, window, WM_COPY, 0, 0);
             SetTimer(mainWindow, kCopyTimer, options.copyDelay, nullptr);
         } else {
             ++pastes;
+            if (options.logPaste) {
+                PasteAndLog();
+                return 0;
+            }
             if (options.pasteDelay == 0) return CallWindowProcW(editProcedure, window, WM_PASTE, 0, 0);
             SetTimer(mainWindow, kPasteTimer, options.pasteDelay, nullptr);
         }
@@ -116,6 +211,13 @@ void ReadOptions(int argc, char** argv) {
             options.refuseCopy = true;
         } else if (option == "--text" && hasValue) {
             options.text = FromHex(argv[++i]);
+        } else if (option == "--class" && hasValue) {
+            const std::string name = argv[++i];
+            options.className.assign(name.begin(), name.end());
+        } else if (option == "--copy-as" && hasValue) {
+            options.copyAs = argv[++i];
+        } else if (option == "--log-paste") {
+            options.logPaste = true;
         }
     }
 }
@@ -128,13 +230,15 @@ int main(int argc, char** argv) {
     windowClass.lpfnWndProc = MainProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = L"CaseSwitchPeer";
+    windowClass.lpszClassName = options.className.c_str();
     if (!RegisterClassW(&windowClass)) return 1;
-    mainWindow = CreateWindowExW(0, L"CaseSwitchPeer", L"CaseSwitch peer", WS_OVERLAPPEDWINDOW, 40, 40, 420, 160,
+    mainWindow = CreateWindowExW(0, options.className.c_str(), L"CaseSwitch peer", WS_OVERLAPPEDWINDOW, 40, 40, 420, 160,
                                  nullptr, nullptr, windowClass.hInstance, nullptr);
     edit = CreateWindowExW(0, L"EDIT", options.text.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 400, 120,
                            mainWindow, reinterpret_cast<HMENU>(100), windowClass.hInstance, nullptr);
-    if (!mainWindow || !edit) return 2;
+    pasteLog = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(101),
+                               windowClass.hInstance, nullptr);
+    if (!mainWindow || !edit || !pasteLog) return 2;
     editProcedure =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProcedure)));
     SendMessageW(edit, EM_SETSEL, 0, -1);
