@@ -35,7 +35,7 @@ inline void CheckConversion(std::string_view original, const std::vector<runtime
 
     // The text: the plain text's byte rule, written out again here. A byte after one that opens a
     // character is its second byte; code units are characters of their own.
-    const std::uint32_t first = letterCase == runtime::LetterCase::Upper ? 'a' : 'A';
+    const std::uint32_t first = letterCase == runtime::LetterCase::Upper ? 0x61 : 0x41; // 'a' or 'A'
     bool secondByte = false;
     bool programCodePage = true;
     std::string plainBefore;

@@ -1,10 +1,11 @@
 """Press benchmark of the case-switch action under Wine, beside a fixed-delay switcher.
 
-For each switcher (the program, then bench/caseswitch/FixedDelaySwitcher.cpp, which sleeps 100 ms
-after each injected keystroke and waits for nothing else) it makes PRESSES presses in Wine's
-Notepad: the text is put in and selected, the clipboard given an earlier text, Ctrl+CapsLock
-pressed through XTest, and the time taken until Notepad's document holds the converted text and
-the clipboard its earlier text again (seen from inside Wine by casetool's wait-switch, which reads
+The program makes PRESSES presses in Wine's Notepad and PRESSES in Wine's WordPad (whose copy
+and paste go through rich text); bench/caseswitch/FixedDelaySwitcher.cpp, which sleeps 100 ms
+after each injected keystroke and waits for nothing else, makes PRESSES in Notepad beside it. For
+each press the text is put in and selected, the clipboard given an earlier text, Ctrl+CapsLock
+pressed through XTest, and the time taken until the document holds the converted text and the
+clipboard its earlier text again (seen from inside Wine by casetool's wait-switch, which reads
 the clipboard only once the document is converted). Prints the median, p95 and maximum of those
 times and how many presses were correct.
 
@@ -29,6 +30,11 @@ from harness import Probe, session_environment, start_program, wait_until, WM_CL
 EM_SETSEL = 0x00B1
 EM_SETMODIFY = 0x00B9
 PRESS_TIMEOUT_MS = 3000
+
+# The editors pressed in: how each is started, its main window's class and its editor's class.
+NOTEPAD = {"name": "Notepad", "exe": "notepad.exe", "window": "Notepad", "editor": "Edit"}
+WORDPAD = {"name": "WordPad", "exe": r"C:\Program Files\Windows NT\Accessories\wordpad.exe",
+           "window": "WORDPADTOP", "editor": "RichEdit20W"}
 
 
 class XTest:
@@ -62,16 +68,16 @@ class XTest:
         return pressed
 
 
-def run(name, exe, window_class, presses, env, probe, tool, xtest):
+def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPAD):
     switcher = start_program(exe=exe, env=env)
     switcher_window = probe.wait_window(window_class) if window_class == "FormWindow" else None
     if window_class != "FormWindow":
         wait_until(lambda: probe.find_window(window_class), 15, f"the {name}'s window")
-    notepad_process = start_program(exe="notepad.exe", env=env)
-    notepad = probe.wait_window("Notepad")["hwnd"]
-    edit = next(c["hwnd"] for c in probe.children(notepad) if c["class"] == "Edit")
-    probe.set_foreground(notepad)
-    wait_until(lambda: probe.foreground() == notepad, 5, "Notepad in the foreground")
+    editor_process = start_program(exe=target["exe"], env=env)
+    editor_window = probe.wait_window(target["window"])["hwnd"]
+    edit = next(c["hwnd"] for c in probe.children(editor_window) if c["class"] == target["editor"])
+    probe.set_foreground(editor_window)
+    wait_until(lambda: probe.foreground() == editor_window, 5, f"{target['name']} in the foreground")
 
     times = []
     correct = 0
@@ -84,7 +90,8 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest):
             expected = text.upper() if text[1].islower() else text.lower()
             earlier = b"earlier %d" % press
             tool.set_text(edit, text)
-            probe.send(edit, EM_SETSEL, 0, -1)
+            # The text only: a rich-text editor's last paragraph mark stays where it is.
+            probe.send(edit, EM_SETSEL, 0, len(text))
             tool.put({1: earlier + b"\0"})
             words = ["wait-switch", edit, expected.encode("utf-16-le").hex(), earlier.hex(), PRESS_TIMEOUT_MS]
             tool.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode())
@@ -105,8 +112,8 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest):
         memory_after = anonymous_kilobytes(switcher)
     finally:
         probe.call("send", edit, EM_SETMODIFY, 0, 0)
-        probe.call("post", notepad, WM_CLOSE, 0, 0)
-        notepad_process.wait(timeout=10)
+        probe.call("post", editor_window, WM_CLOSE, 0, 0)
+        editor_process.wait(timeout=10)
         window = switcher_window["hwnd"] if switcher_window else probe.find_window(window_class)
         probe.call("post", window, WM_CLOSE, 0, 0)
         switcher.wait(timeout=10)
@@ -128,11 +135,11 @@ def anonymous_kilobytes(process):
 
 def summary(name, times, correct, presses):
     if not times:
-        return f"{name:<22} correct {correct}/{presses}"
+        return f"{name:<32} correct {correct}/{presses}"
     ordered = sorted(times)
     p95 = ordered[min(len(ordered) - 1, int(round(0.95 * (len(ordered) - 1))))]
     return (
-        f"{name:<22} correct {correct:>3}/{presses}  median {statistics.median(ordered):7.1f} ms  "
+        f"{name:<32} correct {correct:>3}/{presses}  median {statistics.median(ordered):7.1f} ms  "
         f"p95 {p95:7.1f} ms  max {ordered[-1]:7.1f} ms"
     )
 
@@ -150,23 +157,25 @@ def main():
     tool = Tool(env)
     xtest = XTest(env["DISPLAY"])
     results = []
+    program = os.path.join(build, "bin", "CaseSwitch.exe")
     try:
-        for name, exe, window_class in [
-            ("CaseSwitch", os.path.join(build, "bin", "CaseSwitch.exe"), "FormWindow"),
-            ("fixed-delay switcher", os.path.join(build, "bin", "fixed_delay_switcher.exe"), "FixedDelaySwitcher"),
+        for name, exe, window_class, target in [
+            ("CaseSwitch", program, "FormWindow", NOTEPAD),
+            ("CaseSwitch", program, "FormWindow", WORDPAD),
+            ("fixed-delay switcher", os.path.join(build, "bin", "fixed_delay_switcher.exe"), "FixedDelaySwitcher",
+             NOTEPAD),
         ]:
-            times, correct = run(name, exe, window_class, presses, env, probe, tool, xtest)
-            results.append(summary(name, times, correct, presses))
+            times, correct = run(name, exe, window_class, presses, env, probe, tool, xtest, target)
+            results.append(summary(f"{name}, {target['name']}", times, correct, presses))
             print(results[-1], flush=True)
         if memory_presses:
             # The program's memory over a longer run of presses, beside its memory after start.
-            times, correct = run("CaseSwitch", os.path.join(build, "bin", "CaseSwitch.exe"), "FormWindow",
-                                 memory_presses, env, probe, tool, xtest)
+            times, correct = run("CaseSwitch", program, "FormWindow", memory_presses, env, probe, tool, xtest)
             print(summary("CaseSwitch (memory run)", times, correct, memory_presses), flush=True)
     finally:
         tool.close()
         probe.close()
-    print("\nPress to converted text in Notepad with the clipboard restored, under Wine:")
+    print("\nPress to converted text with the clipboard restored, under Wine:")
     for line in results:
         print("  " + line)
 

@@ -19,7 +19,8 @@ std::wstring WideFromCodePage(UINT codePage, const char* bytes, std::size_t leng
 std::string AnsiFromWide(const std::wstring& text) {
     if (text.empty()) return {};
     const int wideLength = static_cast<int>(text.size());
-    const int ansiLength = WideCharToMultiByte(kProgramCodePage, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    const int ansiLength =
+        WideCharToMultiByte(kProgramCodePage, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (ansiLength <= 0) return {};
     std::string ansi(static_cast<std::size_t>(ansiLength), '\0');
     WideCharToMultiByte(kProgramCodePage, 0, text.data(), wideLength, ansi.data(), ansiLength, nullptr, nullptr);
@@ -31,12 +32,12 @@ bool SurvivesAnsiCodePage(const std::wstring& text) {
     const int wideLength = static_cast<int>(text.size());
     // No best-fit mapping: a character that only resembles one of the code page's must count as lost.
     BOOL usedDefault = FALSE;
-    const int ansiLength =
-        WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
+    const int ansiLength = WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, nullptr,
+                                               0, nullptr, &usedDefault);
     if (ansiLength <= 0 || usedDefault) return false;
     std::string ansi(static_cast<std::size_t>(ansiLength), '\0');
-    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, ansi.data(), ansiLength, nullptr,
-                        &usedDefault);
+    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), wideLength, ansi.data(), ansiLength,
+                        nullptr, &usedDefault);
     if (usedDefault) return false;
     const int backLength = MultiByteToWideChar(kProgramCodePage, 0, ansi.data(), ansiLength, nullptr, 0);
     if (backLength != wideLength) return false;

@@ -37,6 +37,7 @@ ClipboardSnapshot ClipboardSnapshot::TakeFromOpenClipboard() {
     std::size_t placed = listed.size();
     if (RunningOnWine()) {
         std::vector<std::uint32_t> ids;
+        ids.reserve(listed.size());
         for (const ListedFormat& format : listed)
             ids.push_back(format.id);
         placed = PlacedUnderWine(ids);
@@ -44,8 +45,8 @@ ClipboardSnapshot ClipboardSnapshot::TakeFromOpenClipboard() {
     ClipboardSnapshot snapshot;
     for (const FormatToSave& chosen : ChooseFormatsToSave(listed, placed)) {
         SavedFormat saved{chosen.id, chosen.enhancedMetafile, {}};
-        const bool read =
-            saved.enhancedMetafile ? ReadEnhancedMetafile(saved.bytes) : ReadOpenClipboardBytes(saved.format, saved.bytes);
+        const bool read = saved.enhancedMetafile ? ReadEnhancedMetafile(saved.bytes)
+                                                 : ReadOpenClipboardBytes(saved.format, saved.bytes);
         if (read) snapshot.formats.push_back(std::move(saved));
     }
     return snapshot;
@@ -54,8 +55,8 @@ ClipboardSnapshot ClipboardSnapshot::TakeFromOpenClipboard() {
 bool ClipboardSnapshot::PutOnOpenClipboard() const {
     bool allPut = true;
     for (const SavedFormat& saved : formats) {
-        const bool put =
-            saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes) : PutOpenClipboardBytes(saved.format, saved.bytes);
+        const bool put = saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes)
+                                                : PutOpenClipboardBytes(saved.format, saved.bytes);
         allPut = allPut && put;
     }
     return allPut;

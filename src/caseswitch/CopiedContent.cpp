@@ -51,11 +51,12 @@ CopiedContent ReadOpenClipboardCopy() {
         // one, and the other form is made from it here.
         if (format::IsText(format.id) && !textRead) {
             textRead = true;
-            if (ReadOpenClipboardBytes(format.id, bytes)) copy.text = TextFormsOf(format.id, bytes.data(), bytes.size());
+            if (ReadOpenClipboardBytes(format.id, bytes))
+                copy.text = TextFormsOf(format.id, bytes.data(), bytes.size());
         } else if (SameName(format.name, "Rich Text Format") || SameName(format.name, "HTML Format")) {
             if (ReadOpenClipboardBytes(format.id, bytes)) {
-                copy.rich.push_back({format.id, std::string(bytes.begin(), bytes.end()),
-                                     SameName(format.name, "HTML Format")});
+                copy.rich.push_back(
+                    {format.id, std::string(bytes.begin(), bytes.end()), SameName(format.name, "HTML Format")});
             }
         }
     }

@@ -35,8 +35,8 @@ bool CopiedFromEmptySelection(std::string_view json) {
 }
 
 struct Exclusion {
-    std::uint32_t id;       // one of the system's formats, or 0
-    std::string_view name;  // a registered format's name, or empty
+    std::uint32_t id;                       // one of the system's formats, or 0
+    std::string_view name;                  // a registered format's name, or empty
     bool (*applies)(std::string_view data); // null: the format's presence alone decides
 };
 
@@ -81,8 +81,8 @@ bool FormatDataDecides(std::string_view formatName) {
 }
 
 CopyVerdict JudgeCopy(const std::vector<ListedFormat>& listed) {
-    const bool hasText =
-        std::any_of(listed.begin(), listed.end(), [](const ListedFormat& listedFormat) { return format::IsText(listedFormat.id); });
+    const bool hasText = std::any_of(listed.begin(), listed.end(),
+                                     [](const ListedFormat& listedFormat) { return format::IsText(listedFormat.id); });
     if (!hasText) return CopyVerdict::NoText;
     for (const ListedFormat& listedFormat : listed) {
         for (const Exclusion& exclusion : kNotPlainText) {

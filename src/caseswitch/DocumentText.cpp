@@ -4,7 +4,7 @@ namespace runtime {
 namespace {
 
 bool IsLetterToConvert(std::uint32_t value, LetterCase letterCase) {
-    const std::uint32_t first = letterCase == LetterCase::Upper ? 'a' : 'A';
+    const std::uint32_t first = letterCase == LetterCase::Upper ? 0x61 : 0x41; // 'a' or 'A'
     return value - first < 26;
 }
 

@@ -74,14 +74,28 @@ std::optional<LeadBytes> FromCharset(long charset) {
 // Destinations whose content is no text of the document. Every \* destination is skipped too, so
 // that a reader's private additions are never touched. Sorted, for the binary search.
 constexpr std::array<std::string_view, 64> kSkippedDestinations = {
-    "annotation", "atnauthor", "atnid", "author", "bkmkend", "bkmkstart", "buptim", "category",
-    "colorschememapping", "colortbl", "comment", "company", "creatim", "datastore", "doccomm", "docvar",
-    "filetbl", "fldinst", "footer", "footerf", "footerl", "footerr", "footnote", "generator",
-    "header", "headerf", "headerl", "headerr", "hlinkbase", "info", "keywords", "latentstyles",
-    "listoverridetable", "listtable", "listtext", "manager", "nonshppict", "objclass", "objdata", "object",
-    "objname", "operator", "pict", "pntext", "pntxta", "pntxtb", "printim", "private",
-    "revtbl", "revtim", "rsidtbl", "rxe", "shp", "shpinst", "stylesheet", "subject",
-    "tc", "template", "themedata", "title", "txe", "userprops", "xe", "xmlnstbl",
+    "annotation", "atnauthor",    "atnid",
+    "author",     "bkmkend",      "bkmkstart",
+    "buptim",     "category",     "colorschememapping",
+    "colortbl",   "comment",      "company",
+    "creatim",    "datastore",    "doccomm",
+    "docvar",     "filetbl",      "fldinst",
+    "footer",     "footerf",      "footerl",
+    "footerr",    "footnote",     "generator",
+    "header",     "headerf",      "headerl",
+    "headerr",    "hlinkbase",    "info",
+    "keywords",   "latentstyles", "listoverridetable",
+    "listtable",  "listtext",     "manager",
+    "nonshppict", "objclass",     "objdata",
+    "object",     "objname",      "operator",
+    "pict",       "pntext",       "pntxta",
+    "pntxtb",     "printim",      "private",
+    "revtbl",     "revtim",       "rsidtbl",
+    "rxe",        "shp",          "shpinst",
+    "stylesheet", "subject",      "tc",
+    "template",   "themedata",    "title",
+    "txe",        "userprops",    "xe",
+    "xmlnstbl",
 };
 static_assert(std::is_sorted(kSkippedDestinations.begin(), kSkippedDestinations.end()));
 
@@ -243,8 +257,10 @@ private:
         } else if (word.name == "u" && word.hasParameter && InText()) {
             // A signed 16-bit code unit; some writers give the unsigned value instead.
             if (word.parameter >= -32768 && word.parameter <= 65535) {
-                const auto unit = static_cast<std::uint32_t>(word.parameter < 0 ? word.parameter + 65536 : word.parameter);
-                pieces.push_back({TextPiece::Spelling::Decimal, word.parameterOffset, word.parameterLength, unit, false});
+                const auto unit =
+                    static_cast<std::uint32_t>(word.parameter < 0 ? word.parameter + 65536 : word.parameter);
+                pieces.push_back(
+                    {TextPiece::Spelling::Decimal, word.parameterOffset, word.parameterLength, unit, false});
             }
         }
     }

@@ -35,8 +35,8 @@ std::vector<std::uint32_t> WineSynthesis(const std::vector<std::uint32_t>& place
 }
 
 bool IsLinkFormat(std::string_view name) {
-    static constexpr std::string_view kLinkFormats[] = {"Link Source", "Link Source Descriptor", "ObjectLink",
-                                                        "OwnerLink",   "DataObject",             "Ole Private Data"};
+    static constexpr std::string_view kLinkFormats[] = {
+        "Link Source", "Link Source Descriptor", "ObjectLink", "OwnerLink", "DataObject", "Ole Private Data"};
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
     return std::any_of(std::begin(kLinkFormats), std::end(kLinkFormats), [&](std::string_view link) {
         return link.size() == name.size() &&

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "ClipboardTestSupport.h"
@@ -62,25 +61,6 @@ TEST(ClipboardSnapshot, EveryCopyableFormatComesBackByteForByte) {
             << "format " << format << ": expected " << Describe(bytes) << ", got " << Describe(now);
     }
     EXPECT_EQ(List(ListFormats()), List(listedBefore)) << "the clipboard lists other formats than before";
-}
-
-// A 1 x 1 DIB with a BITMAPV5HEADER and a half-transparent pixel: what a program places beside
-// its CF_DIB to keep the alpha channel.
-Format SampleDibV5() {
-    BITMAPV5HEADER header = {};
-    header.bV5Size = sizeof header;
-    header.bV5Width = 1;
-    header.bV5Height = 1;
-    header.bV5Planes = 1;
-    header.bV5BitCount = 32;
-    header.bV5Compression = BI_RGB;
-    header.bV5SizeImage = 4;
-    header.bV5AlphaMask = 0xFF000000;
-    Bytes bytes(sizeof header + 4);
-    std::memcpy(bytes.data(), &header, sizeof header);
-    const unsigned char pixel[4] = {0x11, 0x22, 0x33, 0x80};
-    std::memcpy(bytes.data() + sizeof header, pixel, sizeof pixel);
-    return {CF_DIBV5, bytes};
 }
 
 bool RunningOnWine() {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace exchange_test {
 namespace {
@@ -36,6 +37,18 @@ UINT Registered(const char* name) {
     return RegisterClipboardFormatA(name);
 }
 
+namespace {
+
+// A bitmap header's bytes followed by its pixels.
+template <class Header> Bytes HeaderAndPixels(const Header& header, std::initializer_list<unsigned char> pixels) {
+    Bytes bytes(sizeof header);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    bytes.insert(bytes.end(), pixels);
+    return bytes;
+}
+
+} // namespace
+
 Format SampleDib() {
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
@@ -45,12 +58,21 @@ Format SampleDib() {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     header.biSizeImage = 16;
-    Bytes bytes(sizeof header + 16);
-    std::memcpy(bytes.data(), &header, sizeof header);
-    const unsigned char pixels[16] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0,
-                                      0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0, 0, 0};
-    std::memcpy(bytes.data() + sizeof header, pixels, sizeof pixels);
-    return {CF_DIB, bytes};
+    return {CF_DIB, HeaderAndPixels(
+                        header, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0, 0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0, 0, 0})};
+}
+
+Format SampleDibV5() {
+    BITMAPV5HEADER header = {};
+    header.bV5Size = sizeof header;
+    header.bV5Width = 1;
+    header.bV5Height = 1;
+    header.bV5Planes = 1;
+    header.bV5BitCount = 32;
+    header.bV5Compression = BI_RGB;
+    header.bV5SizeImage = 4;
+    header.bV5AlphaMask = 0xFF000000;
+    return {CF_DIBV5, HeaderAndPixels(header, {0x11, 0x22, 0x33, 0x80})};
 }
 
 Format SampleRichText() {

@@ -20,8 +20,11 @@ Bytes AnsiBytes(const char* text);         // with its NUL
 Bytes WideBytes(const std::wstring& text); // with its NUL
 UINT Registered(const char* name);
 
-// A tiny 2 x 2, 24-bit DIB, a rich text block and a custom format holding every byte value.
+// A tiny 2 x 2, 24-bit DIB; a 1 x 1 DIB with a BITMAPV5HEADER and a half-transparent pixel (what a
+// program places beside its CF_DIB to keep the alpha channel); a rich text block; a custom format
+// holding every byte value.
 Format SampleDib();
+Format SampleDibV5();
 Format SampleRichText();
 Format SampleCustom();
 

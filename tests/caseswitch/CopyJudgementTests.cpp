@@ -47,7 +47,8 @@ TEST(CopyJudgement, EachKindOfCopyIsJudgedByItsFormats) {
          {{kText, {}, {}}, Registered("VisualStudioEditorOperationsLineCutCopyClipboardTag")},
          CopyVerdict::NotPlainText},
         {"a block selection", {{kText, {}, {}}, Registered("MSDEVColumnSelect")}, CopyVerdict::NotPlainText},
-        {"VS Code, empty selection", {{kText, {}, {}}, Registered("vscode-editor-data", emptyLine)},
+        {"VS Code, empty selection",
+         {{kText, {}, {}}, Registered("vscode-editor-data", emptyLine)},
          CopyVerdict::NotPlainText},
         {"VS Code, a selection",
          {{kText, {}, {}}, Registered("vscode-editor-data", "{\"isFromEmptySelection\":false,\"x\":\"true\"}")},
@@ -61,8 +62,8 @@ TEST(CopyJudgement, EachKindOfCopyIsJudgedByItsFormats) {
 }
 
 TEST(CopyJudgement, ConsoleAndTerminalWindowsAreKnownByTheirClass) {
-    for (const char* console : {"ConsoleWindowClass", "CASCADIA_HOSTING_WINDOW_CLASS", "WineConsoleClass",
-                                "consolewindowclass"}) {
+    for (const char* console :
+         {"ConsoleWindowClass", "CASCADIA_HOSTING_WINDOW_CLASS", "WineConsoleClass", "consolewindowclass"}) {
         EXPECT_TRUE(IsConsoleWindowClass(console)) << console;
     }
     for (const char* other : {"Notepad", "WORDPADTOP", "ConsoleWindowClas", ""}) {

@@ -84,14 +84,18 @@ TEST(RtfText, TheSecondByteOfADoubleByteCharacterNeverChanges) {
     };
     const Case cases[] = {
         // 81 61 is one character whose second byte reads "a", written as a literal or as an escape.
-        {"literal second byte", "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61b}", "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61B}"},
+        {"literal second byte", "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61b}",
+         "{\\rtf1\\ansi\\ansicpg936 \\'81a\\'81\\'61B}"},
         {"a character split by a control word", "{\\rtf1 \\'81\\b a}", "{\\rtf1 \\'81\\b a}"},
         {"no code page given: the program's own", "{\\rtf1\\ansi \\'d6ab}", "{\\rtf1\\ansi \\'d6aB}"},
         // Western text: every byte a character of its own, so the letter after it changes.
-        {"code page 1252", "{\\rtf1\\ansi\\ansicpg1252 \\'c5ngstr\\'f6m}", "{\\rtf1\\ansi\\ansicpg1252 \\'c5NGSTR\\'f6M}"},
+        {"code page 1252", "{\\rtf1\\ansi\\ansicpg1252 \\'c5ngstr\\'f6m}",
+         "{\\rtf1\\ansi\\ansicpg1252 \\'c5NGSTR\\'f6M}"},
         {"a Chinese font in a Western document",
-         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9a\\f1 \\'81a}",
-         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9A\\f1 \\'81a}"},
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9a\\f1 "
+         "\\'81a}",
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9A\\f1 "
+         "\\'81a}"},
         // A Western font in a Chinese document: either code page may be the writer's, so a byte
         // that opens a character in one of them keeps its second byte.
         {"a Western font in a Chinese document",
@@ -130,9 +134,8 @@ std::string HtmlPayload(std::string_view before, std::string_view fragment, std:
     constexpr std::string_view kHeader = "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\n"
                                          "EndFragment:%010zu\r\nSourceURL:https://example.com/a:b\r\n";
     char header[256];
-    const std::size_t headerLength =
-        static_cast<std::size_t>(std::snprintf(header, sizeof header, kHeader.data(), std::size_t{0}, std::size_t{0},
-                                               std::size_t{0}, std::size_t{0}));
+    const std::size_t headerLength = static_cast<std::size_t>(std::snprintf(
+        header, sizeof header, kHeader.data(), std::size_t{0}, std::size_t{0}, std::size_t{0}, std::size_t{0}));
     const std::size_t start = headerLength;
     const std::size_t fragmentStart = start + before.size();
     const std::size_t fragmentEnd = fragmentStart + fragment.size();
@@ -155,9 +158,8 @@ std::string HtmlUpper(const std::string& payload) {
 TEST(HtmlText, OnlyTheFragmentsTextChanges) {
     // As a browser copies: context with a style sheet and a script, a fragment with tags,
     // attribute values, character references, a comment and Chinese text (UTF-8).
-    const std::string before =
-        "<html><head><title>Title</title><style>p { color: red }</style></head><body>\r\n"
-        "<script>var hello = 'World';</script><!--StartFragment-->";
+    const std::string before = "<html><head><title>Title</title><style>p { color: red }</style></head><body>\r\n"
+                               "<script>var hello = 'World';</script><!--StartFragment-->";
     const std::string fragment =
         "<b class=\"Bold\" title='a > b'>Bold</b> and <i>italic</i> &amp; &nbsp;&#65;&#x62;x "
         "<!-- Comment --><a href=\"http://example.com/Page\">Link</a> \xE4\xB8\xAD\xE6\x96\x87z a<b";
@@ -187,11 +189,11 @@ TEST(HtmlText, AHeaderThatDoesNotDescribeThePayloadIsRefused) {
     const char* const bad[] = {
         "",
         "<p>no header</p>",
-        "Version:0.9\r\nStartFragment:0000000010\r\n<p>x",                         // no end
-        "Version:0.9\r\nStartFragment:0000000064\r\nEndFragment:0000000063\r\nxy", // reversed
-        "Version:0.9\r\nStartFragment:0000000063\r\nEndFragment:0000000999\r\nxy", // past the payload
-        "Version:0.9\r\nStartFragment:0000000002\r\nEndFragment:0000000050\r\nxy", // inside the header
-        "Version:0.9\r\nStartFragment:12a\r\nEndFragment:0000000050\r\nxy",        // not a number
+        "Version:0.9\r\nStartFragment:0000000010\r\n<p>x",                                   // no end
+        "Version:0.9\r\nStartFragment:0000000064\r\nEndFragment:0000000063\r\nxy",           // reversed
+        "Version:0.9\r\nStartFragment:0000000063\r\nEndFragment:0000000999\r\nxy",           // past the payload
+        "Version:0.9\r\nStartFragment:0000000002\r\nEndFragment:0000000050\r\nxy",           // inside the header
+        "Version:0.9\r\nStartFragment:12a\r\nEndFragment:0000000050\r\nxy",                  // not a number
         "StartHTML:0000000073\r\nStartFragment:0000000072\r\nEndFragment:0000000074\r\nxyz", // context after it
     };
     for (const char* payload : bad) {

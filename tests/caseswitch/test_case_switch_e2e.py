@@ -1,9 +1,10 @@
 """End-to-end tests of the case-switch action under Wine.
 
-Ctrl+CapsLock is pressed from the X side while Wine's Notepad or the project's peer program
-(peer/CasePeer.cpp: an edit control whose copy and paste can be delayed or refused, and which can
-hold the clipboard open) is in the foreground; the document is read back and the clipboard checked
-with the project's tool (peer/CaseTool.cpp) from inside Wine.
+Ctrl+CapsLock is pressed from the X side while Wine's Notepad, Wine's WordPad, Wine's console or
+the project's peer program (peer/CasePeer.cpp: an edit control whose copy and paste can be delayed
+or refused, which can hold the clipboard open, copy like a spreadsheet or a code editor, wear a
+console's window class and log what a paste finds) is in the foreground; the document is read back
+and the clipboard checked with the project's tool (peer/CaseTool.cpp) from inside Wine.
 
 When an action ends is seen from outside: after a conversion the clipboard lists its earlier formats
 again with a new sequence number; where the action must change nothing, a minimise request posted

@@ -112,7 +112,8 @@ void CopyAsProfile() {
         PutNamed("VisualStudioEditorOperationsLineCutCopyClipboardTag", std::string(1, '\0'));
     } else if (options.copyAs == "vscode") {
         PutNamed("vscode-editor-data", std::string("{\"version\":1,\"isFromEmptySelection\":") +
-                                           (empty ? "true" : "false") + ",\"multicursorText\":null,\"mode\":\"plaintext\"}");
+                                           (empty ? "true" : "false") +
+                                           ",\"multicursorText\":null,\"mode\":\"plaintext\"}");
     }
     CloseClipboard();
 }
@@ -124,8 +125,8 @@ void PasteAndLog() {
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
         log += std::to_string(format) + ",";
     }
-    for (const auto& [name, format] : {std::pair<const char*, UINT>{";locale=", CF_LOCALE}, {";unicode=", CF_UNICODETEXT},
-                                       {";text=", CF_TEXT}}) {
+    for (const auto& [name, format] :
+         {std::pair<const char*, UINT>{";locale=", CF_LOCALE}, {";unicode=", CF_UNICODETEXT}, {";text=", CF_TEXT}}) {
         log += name;
         HANDLE data = GetClipboardData(format);
         const void* bytes = data ? GlobalLock(data) : nullptr;
@@ -232,8 +233,8 @@ int main(int argc, char** argv) {
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = options.className.c_str();
     if (!RegisterClassW(&windowClass)) return 1;
-    mainWindow = CreateWindowExW(0, options.className.c_str(), L"CaseSwitch peer", WS_OVERLAPPEDWINDOW, 40, 40, 420, 160,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+    mainWindow = CreateWindowExW(0, options.className.c_str(), L"CaseSwitch peer", WS_OVERLAPPEDWINDOW, 40, 40, 420,
+                                 160, nullptr, nullptr, windowClass.hInstance, nullptr);
     edit = CreateWindowExW(0, L"EDIT", options.text.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 400, 120,
                            mainWindow, reinterpret_cast<HMENU>(100), windowClass.hInstance, nullptr);
     pasteLog = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(101),
