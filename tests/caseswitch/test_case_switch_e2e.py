@@ -114,6 +114,35 @@ class CaseSwitchTestCase(ProgramTestCase):
         self.addCleanup(lambda: self.x.caps_lock_on() != caps_at_start and self.x.key("Caps_Lock"))
         self.label = next(c["hwnd"] for c in self.probe.children(self.hwnd) if c["id"] == HOT_KEY_NOTE_LABEL_ID)
 
+    # Programs of the test's own
+    def start_window_program(self, exe, window_class, editor_class=None, args=()):
+        """Starts a program (Notepad, WordPad, a console); its window and, for an editor, its editor
+        control. It is closed at the end, unsaved."""
+        process = start_program(exe=exe, args=list(args), env=self.env)
+        found = {}
+        self.addCleanup(lambda: self.close_program(process, found.get("window"), found.get("editor")))
+        found["window"] = self.probe.wait_window(window_class)["hwnd"]
+        if editor_class:
+            found["editor"] = next(c["hwnd"] for c in self.probe.children(found["window"])
+                                   if c["class"] == editor_class)
+        return found["window"], found.get("editor")
+
+    def close_program(self, process, window, editor=None):
+        """Ends a program of the test's through its window; an editor's document is marked unchanged
+        first, so that nothing asks to save it."""
+        if process.poll() is None:
+            if window:
+                if editor:
+                    self.probe.call("send", editor, EM_SETMODIFY, 0, 0)
+                self.probe.call("post", window, WM_CLOSE, 0, 0)
+            try:
+                process.wait(timeout=10 if window else 0)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if getattr(process, "log", None):
+            process.log.close()
+
     # The clipboard before and after
     def put_earlier(self, formats=None):
         self.earlier = dict(formats or EARLIER)
@@ -171,21 +200,7 @@ class CaseSwitchTestCase(ProgramTestCase):
 class NotepadTest(CaseSwitchTestCase):
     def setUp(self):
         super().setUp()
-        self.notepad_process = start_program(exe="notepad.exe", env=self.env)
-        self.addCleanup(self.close_notepad)
-        self.notepad = self.probe.wait_window("Notepad")["hwnd"]
-        self.edit = next(c["hwnd"] for c in self.probe.children(self.notepad) if c["class"] == "Edit")
-
-    def close_notepad(self):
-        if self.notepad_process.poll() is None:
-            self.probe.call("send", self.edit, EM_SETMODIFY, 0, 0)
-            self.probe.call("post", self.notepad, WM_CLOSE, 0, 0)
-            try:
-                self.notepad_process.wait(timeout=10)
-            except Exception:
-                self.notepad_process.kill()
-                self.notepad_process.wait()
-        self.notepad_process.log.close()
+        self.notepad, self.edit = self.start_window_program("notepad.exe", "Notepad", "Edit")
 
     def switch(self, text, expected):
         """Puts `text` in Notepad, selects it, presses the hot key; the document must read `expected`
@@ -228,16 +243,15 @@ class PeerTest(CaseSwitchTestCase):
         process = start_program(
             exe=beside_program("casepeer.exe"), args=[*options, "--text", text.encode("utf-16-le").hex()], env=self.env
         )
-        self.addCleanup(self.end_peer, process)
+        found = {}
+        self.addCleanup(lambda: self.close_program(process, found.get("peer")))
         known = getattr(self, "peers", [])
-        process.hwnd = None
-        peer = wait_until(
+        peer = found["peer"] = wait_until(
             lambda: next((w["hwnd"] for w in self.probe.list_windows(window_class) if w["visible"]
                           and w["hwnd"] not in known), None),
             15,
             "the peer's window",
         )
-        process.hwnd = peer
         self.peers = known + [peer]
 
         def children():
@@ -246,16 +260,6 @@ class PeerTest(CaseSwitchTestCase):
 
         self.peer_children = wait_until(children, 5, "the peer's edit control")
         return peer, self.peer_children[PEER_EDIT_ID]
-
-    def end_peer(self, process):
-        if process.poll() is None and process.hwnd:
-            self.probe.call("post", process.hwnd, WM_CLOSE, 0, 0)
-            try:
-                process.wait(timeout=10)
-            except Exception:
-                process.kill()
-                process.wait()
-        process.log.close()
 
     def counts(self, peer):
         return self.probe.send(peer, PEER_COPIES), self.probe.send(peer, PEER_PASTES)
@@ -427,21 +431,10 @@ class PeerTest(CaseSwitchTestCase):
                 self.assert_clipboard_untouched()
 
         # Wine's own console, running cmd.
-        console_process = subprocess.Popen(["wineconsole", "cmd"], env=self.env, stdin=subprocess.DEVNULL,
-                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        console = self.probe.wait_window("WineConsoleClass")["hwnd"]
-        self.addCleanup(self.close_console, console_process, console)
+        console, _ = self.start_window_program("wineconsole", "WineConsoleClass", args=["cmd"])
         self.put_earlier()
         self.press_and_see_no_keystrokes(console)
         self.assert_clipboard_untouched()
-
-    def close_console(self, process, console):
-        self.probe.call("post", console, WM_CLOSE, 0, 0)
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
     def test_the_offer_carries_unicode_text_and_its_locale(self):
         # 中 and 文 are GBK D6 D0 and CE C4: the Unicode text is code page 936's reading of the
@@ -541,22 +534,9 @@ class WordPadTest(CaseSwitchTestCase):
         path = os.path.join(folder, "formatted.rtf")
         with open(path, "wb") as document:
             document.write(self.DOCUMENT)
-        self.wordpad_process = start_program(exe=WORDPAD, args=["Z:" + path.replace("/", "\\")], env=self.env)
-        self.addCleanup(self.close_wordpad)
-        self.wordpad = self.probe.wait_window("WORDPADTOP")["hwnd"]
-        self.editor = next(c["hwnd"] for c in self.probe.children(self.wordpad) if c["class"] == "RichEdit20W")
+        self.wordpad, self.editor = self.start_window_program(WORDPAD, "WORDPADTOP", "RichEdit20W",
+                                                      ["Z:" + path.replace("/", "\\")])
         wait_until(lambda: self.tool.text(self.editor).strip(), 10, "the document in WordPad")
-
-    def close_wordpad(self):
-        if self.wordpad_process.poll() is None:
-            self.probe.call("send", self.editor, EM_SETMODIFY, 0, 0)
-            self.probe.call("post", self.wordpad, WM_CLOSE, 0, 0)
-            try:
-                self.wordpad_process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.wordpad_process.kill()
-                self.wordpad_process.wait()
-        self.wordpad_process.log.close()
 
     def copy_rtf(self, length):
         """The first `length` characters as WordPad copies them: its RTF."""
@@ -583,17 +563,7 @@ class SoakTest(CaseSwitchTestCase):
     PRESSES = 200
 
     def test_every_press_converts_and_restores_without_growing(self):
-        notepad_process = start_program(exe="notepad.exe", env=self.env)
-        notepad = self.probe.wait_window("Notepad")["hwnd"]
-        edit = next(c["hwnd"] for c in self.probe.children(notepad) if c["class"] == "Edit")
-
-        def close_notepad():
-            self.probe.call("send", edit, EM_SETMODIFY, 0, 0)
-            self.probe.call("post", notepad, WM_CLOSE, 0, 0)
-            notepad_process.wait(timeout=10)
-            notepad_process.log.close()
-
-        self.addCleanup(close_notepad)
+        notepad, edit = self.start_window_program("notepad.exe", "Notepad", "Edit")
         pid = self.main["pid"]
         self.tool.set_text(edit, "Hello soak")
         expected = "HELLO SOAK"
