@@ -107,7 +107,8 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPA
                 time.sleep(0.5)
                 clipboard = tool.get(1)
                 seen = (tool.text(edit), clipboard.split(b"\0")[0].decode("gbk", "replace") if clipboard else None)
-                what = f"document {seen[0]!r}, clipboard {seen[1]!r} (expected {expected!r}, {earlier.decode()!r})"
+                what = (f"document {seen[0]!r}, clipboard {seen[1]!r} (expected {expected!r}, {earlier.decode()!r}; "
+                        f"seen within the bound: document {answer.get('document')}, clipboard {answer.get('clipboard')})")
                 failures.setdefault(what.split(" (")[0].replace(str(press), "N"), what)
         memory_after = anonymous_kilobytes(switcher)
     finally:
