@@ -36,4 +36,9 @@ bool GetChecked(std::uint32_t windowId, std::uint32_t elementId);
 void SetChecked(std::uint32_t windowId, std::uint32_t elementId, bool checked);
 WindowHandle GetWindowHandle(std::uint32_t windowId, std::uint32_t elementId);
 
+// Un-minimises the window that holds the element and makes it the foreground window. The
+// system lets a process take the foreground only while it answers the user's own input (a click
+// or key on its tray icon, say); otherwise the window's taskbar button flashes instead.
+void BringToFront(std::uint32_t windowId, std::uint32_t elementId);
+
 } // namespace runtime

@@ -17,13 +17,20 @@ TrayIcon* WindowTrayIcon(std::uint32_t windowId, std::uint32_t elementId) {
 
 } // namespace
 
-void SetTrayIconBytes(std::uint32_t windowId, std::uint32_t elementId, const std::uint8_t* bytes, std::int32_t length,
+bool SetTrayIconBytes(std::uint32_t windowId, std::uint32_t elementId, const std::uint8_t* bytes, std::int32_t length,
                       const char* tip) {
-    if (TrayIcon* tray = WindowTrayIcon(windowId, elementId)) SetTrayIconFromBytes(*tray, bytes, length, tip);
+    TrayIcon* tray = WindowTrayIcon(windowId, elementId);
+    return tray && SetTrayIconFromBytes(*tray, bytes, length, tip);
 }
 
-void SetTrayIcon(std::uint32_t windowId, std::uint32_t elementId, const char* iconFileName, const char* tip) {
-    if (TrayIcon* tray = WindowTrayIcon(windowId, elementId)) SetTrayIconFromFile(*tray, iconFileName, tip);
+bool SetTrayIcon(std::uint32_t windowId, std::uint32_t elementId, const char* iconFileName, const char* tip) {
+    TrayIcon* tray = WindowTrayIcon(windowId, elementId);
+    return tray && SetTrayIconFromFile(*tray, iconFileName, tip);
+}
+
+bool ShowTrayBalloonOnce(std::uint32_t windowId, std::uint32_t elementId, const char* title, const char* text) {
+    TrayIcon* tray = WindowTrayIcon(windowId, elementId);
+    return tray && tray->ShowBalloonOnce(title, text);
 }
 
 void RemoveTrayIcon(std::uint32_t windowId, std::uint32_t elementId) {

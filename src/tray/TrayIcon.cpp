@@ -7,12 +7,15 @@
 namespace runtime {
 namespace {
 
-// The shell is always handed the record in its first, 88-byte form.
-constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
-#ifndef _WIN64
-static_assert(kRecordSize == 88, "the first form of NOTIFYICONDATAA is 88 bytes");
-#endif
-constexpr UINT kShowFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// The record in its Windows Vista form (its size under the Windows 7 headers), which the shells of
+// Windows 7 to 11 take in full. The 88-byte first form ends before uVersion and the balloon
+// fields: with it the shell would take neither the callback version nor a balloon. The Vista form
+// is the XP form (NOTIFYICONDATAA_V3_SIZE) and hBalloonIcon, left zero.
+constexpr DWORD kRecordSize = sizeof(NOTIFYICONDATAA);
+static_assert(sizeof(NOTIFYICONDATAA) > NOTIFYICONDATAA_V3_SIZE, "the headers must give the Vista form");
+// Under the fourth callback version the shell shows the standard tip only when asked to.
+constexpr UINT kShowFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+constexpr DWORD kBalloonFlags = NIIF_INFO;
 
 NOTIFYICONDATAA Record(HWND window, const char (&tip)[kTrayTipFieldSize]) {
     NOTIFYICONDATAA record;
@@ -20,7 +23,7 @@ NOTIFYICONDATAA Record(HWND window, const char (&tip)[kTrayTipFieldSize]) {
     record.cbSize = kRecordSize;
     record.hWnd = window;
     record.uID = kTrayIconId;
-    // The first form ends with the first 64 bytes of the tip field.
+    // The tip keeps its 64 bytes; the rest of the record's longer field stays zero.
     static_assert(sizeof record.szTip >= kTrayTipFieldSize);
     std::memcpy(record.szTip, tip, kTrayTipFieldSize);
     return record;
@@ -38,7 +41,13 @@ bool Add(HWND window, NOTIFYICONDATAA& record) {
     if (const UINT taskbarCreated = TaskbarCreatedMessage()) {
         ChangeWindowMessageFilterEx(window, taskbarCreated, MSGFLT_ALLOW, nullptr);
     }
-    return Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
+    if (!Shell_NotifyIconA(NIM_ADD, &record)) return false;
+    // The version belongs to the icon and goes with it, so every add sets it again. It is what
+    // makes the shell report Enter and Space on the focused icon (NIN_KEYSELECT); a shell that
+    // refuses it keeps the first mode, whose callbacks are read all the same.
+    record.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconA(NIM_SETVERSION, &record);
+    return true;
 }
 
 } // namespace
@@ -48,22 +57,23 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-void TrayIcon::Update(HICON newIcon, const char* newTip) {
+bool TrayIcon::Update(HICON newIcon, const char* newTip) {
     char field[kTrayTipFieldSize];
     FillTrayTip(newTip, field);
     NOTIFYICONDATAA record = Record(window, field);
     if (newIcon) SetShown(record, newIcon);
 
+    bool shown = false;
     if (icon) {
         if (newIcon) {
             // A shell that lost the icon (its taskbar restarted unseen) refuses the change; the
             // icon is then added afresh so that it is there at all.
-            if (!Shell_NotifyIconA(NIM_MODIFY, &record)) Add(window, record);
+            shown = Shell_NotifyIconA(NIM_MODIFY, &record) || Add(window, record);
         } else {
             Shell_NotifyIconA(NIM_DELETE, &record);
         }
     } else if (newIcon) {
-        Add(window, record);
+        shown = Add(window, record);
     }
 
     icon.Reset(newIcon);
@@ -72,6 +82,18 @@ void TrayIcon::Update(HICON newIcon, const char* newTip) {
     } else {
         std::memset(tip, 0, sizeof tip);
     }
+    return shown;
+}
+
+bool TrayIcon::ShowBalloonOnce(const char* title, const char* text) {
+    if (balloonShown || !icon) return false;
+    NOTIFYICONDATAA record = Record(window, tip);
+    record.uFlags = NIF_INFO;
+    record.dwInfoFlags = kBalloonFlags;
+    FillTextField(text, record.szInfo, sizeof record.szInfo, sizeof record.szInfo - 1);
+    FillTextField(title, record.szInfoTitle, sizeof record.szInfoTitle, sizeof record.szInfoTitle - 1);
+    balloonShown = Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+    return balloonShown;
 }
 
 void TrayIcon::AddAgain() {
@@ -84,7 +106,8 @@ void TrayIcon::AddAgain() {
 bool TrayIcon::HandleWindowMessage(UINT message, WPARAM, LPARAM lParam, int& trayEvent) {
     trayEvent = kTrayNoEvent;
     if (message == kTrayCallbackMessage) {
-        // wParam, the icon id, is not looked at: a window has one icon.
+        // The icon id (wParam in the first mode, lParam's high word in the fourth) is not looked
+        // at: a window has one icon.
         trayEvent = TrayEventType(lParam);
         return true;
     }

@@ -28,9 +28,16 @@ public:
     // Puts `newIcon` (ownership passes; null for none) with `tip` (null for none) into the
     // notification area: adds the icon when there was none, changes it when there was one,
     // removes it when `newIcon` is null. The previous icon handle is destroyed. The shell's answer
-    // does not decide what the current icon is.
-    void Update(HICON newIcon, const char* tip);
+    // does not decide what the current icon is (a taskbar that starts later gets it), but it is
+    // the result: true when the shell now shows the icon, false when it refused it or for a
+    // removal.
+    bool Update(HICON newIcon, const char* tip);
     void Remove() { Update(nullptr, nullptr); }
+
+    // Shows a balloon with `title` and `text` at the icon, once for the life of this object: true
+    // when the shell took it now; false without a current icon, after an earlier balloon, or
+    // when the shell refused it (a later call may try again).
+    bool ShowBalloonOnce(const char* title, const char* text);
 
     // Adds the current icon again with its current tip: the shell forgets every icon when its
     // taskbar is recreated. Nothing happens without a current icon.
@@ -49,6 +56,7 @@ private:
     HWND window = nullptr;
     IconHandle icon;
     char tip[kTrayTipFieldSize] = {};
+    bool balloonShown = false;
 };
 
 } // namespace runtime

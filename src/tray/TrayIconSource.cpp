@@ -52,18 +52,18 @@ FileBytes ReadWholeFile(const char* fileName) {
     return content;
 }
 
-void SetTrayIconFromBytes(TrayIcon& tray, const std::uint8_t* bytes, std::int32_t length, const char* tip) {
+bool SetTrayIconFromBytes(TrayIcon& tray, const std::uint8_t* bytes, std::int32_t length, const char* tip) {
     HICON icon = nullptr;
     if (bytes && length > 0) {
         icon = IconFromBytes(bytes, length, kPreferSmallImage);
         if (!icon) icon = IconFromBytes(bytes, length, kPreferLargeImage);
     }
-    tray.Update(icon, tip);
+    return tray.Update(icon, tip);
 }
 
-void SetTrayIconFromFile(TrayIcon& tray, const char* fileName, const char* tip) {
+bool SetTrayIconFromFile(TrayIcon& tray, const char* fileName, const char* tip) {
     const FileBytes content = ReadWholeFile(fileName);
-    SetTrayIconFromBytes(tray, content.bytes.get(), content.length, tip);
+    return SetTrayIconFromBytes(tray, content.bytes.get(), content.length, tip);
 }
 
 } // namespace runtime

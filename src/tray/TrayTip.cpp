@@ -4,19 +4,20 @@
 
 namespace runtime {
 
-std::size_t FillTrayTip(const char* tip, char (&field)[kTrayTipFieldSize]) {
-    std::memset(field, 0, sizeof field);
-    if (!tip) return 0;
+std::size_t FillTextField(const char* text, char* field, std::size_t fieldSize, std::size_t maxBytes) {
+    std::memset(field, 0, fieldSize);
+    if (!text || fieldSize == 0) return 0;
+    if (maxBytes > fieldSize - 1) maxBytes = fieldSize - 1;
     std::size_t kept = 0;
-    while (tip[kept] != '\0') {
-        const bool doubleByte = static_cast<unsigned char>(tip[kept]) >= 0x80;
+    while (text[kept] != '\0') {
+        const bool doubleByte = static_cast<unsigned char>(text[kept]) >= 0x80;
         // A lead byte at the very end of the text has no second byte: it is no character.
-        if (doubleByte && tip[kept + 1] == '\0') break;
+        if (doubleByte && text[kept + 1] == '\0') break;
         const std::size_t next = kept + (doubleByte ? 2 : 1);
-        if (next > kTrayTipMaxBytes) break;
+        if (next > maxBytes) break;
         kept = next;
     }
-    std::memcpy(field, tip, kept);
+    std::memcpy(field, text, kept);
     return kept;
 }
 

@@ -66,4 +66,11 @@ WindowHandle GetWindowHandle(std::uint32_t windowId, std::uint32_t elementId) {
     return handle;
 }
 
+void BringToFront(std::uint32_t windowId, std::uint32_t elementId) {
+    HWND window = GetAncestor(GetWindowHandle(windowId, elementId), GA_ROOT);
+    // Showing a minimised window leaves it minimised; only a restore brings it back to its size.
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
 } // namespace runtime

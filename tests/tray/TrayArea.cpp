@@ -16,17 +16,34 @@ bool HasClass(HWND window, const char* name) {
     return std::strcmp(buffer, name) == 0;
 }
 
+// The tooltips of the tray window: popups it owns, not its icon windows. Each icon's tip is a plain
+// one; a balloon is one more, of the balloon style, while the tray shows it.
 struct TooltipSearch {
     HWND owner;
+    bool balloons;
     std::vector<HWND> tooltips;
 };
 
 BOOL CALLBACK CollectTooltips(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<TooltipSearch*>(parameter);
-    if (GetWindow(window, GW_OWNER) == search->owner && HasClass(window, TOOLTIPS_CLASSA)) {
+    const bool balloon = (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON) != 0;
+    if (GetWindow(window, GW_OWNER) == search->owner && HasClass(window, TOOLTIPS_CLASSA) &&
+        balloon == search->balloons) {
         search->tooltips.push_back(window);
     }
     return TRUE;
+}
+
+std::vector<HWND> TrayTooltips(HWND owner, bool balloons) {
+    TooltipSearch search{owner, balloons, {}};
+    if (owner) EnumWindows(&CollectTooltips, reinterpret_cast<LPARAM>(&search));
+    return search.tooltips;
+}
+
+std::string Ansi(const WCHAR* text) {
+    char ansi[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
 }
 
 class ProcessHandle {
@@ -88,13 +105,12 @@ bool WaitForIconCount(std::size_t count, DWORD timeoutMs) {
 std::optional<std::string> TrayIconTip(HWND iconWindow) {
     // The tooltips are popups, owned by the tray window rather than by their icon windows; the
     // one that knows the icon window as its tool holds the tip.
-    TooltipSearch search{GetAncestor(iconWindow, GA_ROOT), {}};
-    EnumWindows(&CollectTooltips, reinterpret_cast<LPARAM>(&search));
-    if (search.tooltips.empty()) return std::nullopt;
+    const std::vector<HWND> tooltips = TrayTooltips(GetAncestor(iconWindow, GA_ROOT), false);
+    if (tooltips.empty()) return std::nullopt;
 
     // The tooltip writes the text through pointers that must be valid in its own process.
     DWORD processId = 0;
-    GetWindowThreadProcessId(search.tooltips[0], &processId);
+    GetWindowThreadProcessId(tooltips[0], &processId);
     const ProcessHandle process(
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
     if (!process.Get()) return std::nullopt;
@@ -110,7 +126,7 @@ std::optional<std::string> TrayIconTip(HWND iconWindow) {
     info.uId = reinterpret_cast<UINT_PTR>(iconWindow);
     info.lpszText = reinterpret_cast<LPWSTR>(block.Get() + sizeof info);
     if (!WriteProcessMemory(process.Get(), block.Get(), &info, sizeof info, nullptr)) return std::nullopt;
-    for (HWND tooltip : search.tooltips) {
+    for (HWND tooltip : tooltips) {
         // A tooltip without the tool leaves the marker in place; the right one overwrites it.
         const WCHAR marker[2] = {0xFFFF, 0};
         if (!WriteProcessMemory(process.Get(), info.lpszText, marker, sizeof marker, nullptr)) return std::nullopt;
@@ -124,9 +140,22 @@ std::optional<std::string> TrayIconTip(HWND iconWindow) {
             return std::nullopt;
         }
         if (text[0] == 0xFFFF) continue;
-        char ansi[kTextChars * 2] = {};
-        WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
-        return std::string(ansi);
+        return Ansi(text);
+    }
+    return std::nullopt;
+}
+
+std::optional<Balloon> ShownBalloon() {
+    for (HWND window : TrayTooltips(StandaloneTray(), true)) {
+        if (!IsWindowVisible(window)) continue;
+        // A tooltip answers WM_GETTEXT with the text it shows (the system carries the text across).
+        WCHAR text[512] = {};
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                                 SMTO_ABORTIFHUNG, 2000, &copied)) {
+            return std::nullopt;
+        }
+        return Balloon{window, Ansi(text)};
     }
     return std::nullopt;
 }

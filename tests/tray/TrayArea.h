@@ -1,7 +1,7 @@
 // What Wine's notification area shows, seen from a test process. Without an X tray on the
 // display, Wine keeps its icons in its own top-level window (class __winex11_standalone_tray),
-// one child window per icon (class __winex11_tray_icon), each with a tooltip window of its own;
-// all of them belong to Wine's explorer process.
+// one child window per icon (class __winex11_tray_icon), each with a tooltip window of its own,
+// and a balloon tooltip while a balloon is shown; all of them belong to Wine's explorer process.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,15 @@ std::vector<HWND> TrayIconWindows();
 
 // The tip an icon window shows, as code page 936 bytes; none when its tooltip cannot be read.
 std::optional<std::string> TrayIconTip(HWND iconWindow);
+
+// The balloon the tray shows, if any: Wine makes it (a tooltip of the balloon style) two seconds
+// after the request, shows it for ten to thirty seconds and then destroys it. Its title cannot be
+// read from outside (Wine's tooltips do not answer TTM_GETTITLE).
+struct Balloon {
+    HWND window;
+    std::string text; // code page 936 bytes
+};
+std::optional<Balloon> ShownBalloon();
 
 // Handles this thread's messages until `condition` holds or `timeoutMs` have passed.
 template <class Condition> bool PumpUntil(DWORD timeoutMs, Condition condition) {

@@ -6,7 +6,10 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TrayArea.h"
 #include "TrayTestWindow.h"
@@ -55,7 +58,7 @@ protected:
 
 TEST_F(TrayIconTest, AddChangeAndRemove) {
     HICON first = NewTrayIcon();
-    window.Tray().Update(first, kHiddenTip);
+    EXPECT_TRUE(window.Tray().Update(first, kHiddenTip)) << "the shell took the icon";
     ASSERT_TRUE(WaitForIconCount(1)) << "after the add: " << TrayIconWindows().size() << " icons";
     EXPECT_TRUE(tray_test::StandaloneTrayVisible());
     EXPECT_EQ(OnlyIconTip(), kHiddenTip);
@@ -63,7 +66,7 @@ TEST_F(TrayIconTest, AddChangeAndRemove) {
     EXPECT_STREQ(window.Tray().Tip(), kHiddenTip);
 
     HICON second = NewTrayIcon();
-    window.Tray().Update(second, kRestoredTip);
+    EXPECT_TRUE(window.Tray().Update(second, kRestoredTip));
     EXPECT_TRUE(WaitForIconCount(1)) << "a change keeps one icon";
     EXPECT_EQ(OnlyIconTip(), kRestoredTip);
     EXPECT_FALSE(IsLiveIcon(first)) << "the replaced icon handle is destroyed";
@@ -99,22 +102,50 @@ TEST_F(TrayIconTest, TheShellShowsTheTipCutAtACharacterBoundary) {
     EXPECT_EQ(OnlyIconTip(), "");
 }
 
-TEST_F(TrayIconTest, MouseActionsOnTheIconReachTheWindowWithIconId100) {
+// The window's callbacks so far, as (message, icon id) pairs of the fourth callback mode.
+std::vector<std::pair<UINT, UINT>> Reported(const TrayTestWindow& window) {
+    std::vector<std::pair<UINT, UINT>> reported;
+    for (const tray_test::Callback& callback : window.Callbacks()) {
+        reported.emplace_back(LOWORD(callback.lParam), HIWORD(callback.lParam));
+    }
+    return reported;
+}
+
+// Clicks the icon window as the mouse would and waits for the shell's callbacks.
+void ClickOnTheIcon(const TrayTestWindow& window, std::initializer_list<UINT> mouseMessages, std::size_t callbacks) {
+    const auto icons = TrayIconWindows();
+    ASSERT_EQ(icons.size(), 1u);
+    for (const UINT message : mouseMessages)
+        SendMessageA(icons[0], message, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(tray_test::PumpUntil(2000, [&] { return window.Callbacks().size() >= callbacks; }))
+        << window.Callbacks().size() << " callbacks";
+}
+
+TEST_F(TrayIconTest, TheShellReportsInTheFourthCallbackMode) {
     window.Tray().Update(NewTrayIcon(), kHiddenTip);
     ASSERT_TRUE(WaitForIconCount(1));
-    // The shell's icon window relays what it receives to the owner with the callback message.
-    const HWND icon = TrayIconWindows()[0];
-    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP}) {
-        SendMessageA(icon, message, 0, MAKELPARAM(5, 5));
+    ClickOnTheIcon(window, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP}, 6);
+    // The icon id rides in the high word; a single click adds a select, a right click a menu request.
+    const std::vector<std::pair<UINT, UINT>> expected = {{WM_LBUTTONDOWN, 100}, {WM_LBUTTONUP, 100},
+                                                         {NIN_SELECT, 100},     {WM_LBUTTONDBLCLK, 100},
+                                                         {WM_RBUTTONUP, 100},   {WM_CONTEXTMENU, 100}};
+    EXPECT_EQ(Reported(window), expected);
+    const int types[] = {kTrayNoEvent,     kTrayLeftButtonUp,  kTrayNoEvent,
+                         kTrayOpenRequest, kTrayRightButtonUp, kTrayRightButtonUp};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(TrayEventType(window.Callbacks()[i].lParam), types[i]) << "callback " << i;
     }
-    ASSERT_TRUE(tray_test::PumpUntil(2000, [&] { return window.Callbacks().size() >= 4; }))
-        << window.Callbacks().size() << " callbacks";
-    const LPARAM expected[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(window.Callbacks()[i].wParam, kTrayIconId) << "callback " << i;
-        EXPECT_EQ(window.Callbacks()[i].lParam, expected[i]) << "callback " << i;
-    }
-    EXPECT_EQ(TrayEventType(window.Callbacks()[2].lParam), kTrayLeftDoubleClick);
+}
+
+TEST_F(TrayIconTest, AnAddTheShellRefusesIsReported) {
+    // The shell refuses a second icon under the same window and id.
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window.Handle();
+    record.uID = kTrayIconId;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &record));
+    EXPECT_FALSE(window.Tray().Update(NewTrayIcon(), kHiddenTip));
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record));
 }
 
 TEST_F(TrayIconTest, EachWindowHasItsOwnIcon) {
@@ -145,6 +176,8 @@ TEST_F(TrayIconTest, TheIconComesBackWhenTheTaskbarIsRecreated) {
     ASSERT_TRUE(tray_test::PumpUntil(2000, [&] { return window.TaskbarCreatedCount() == 1; }));
     EXPECT_TRUE(WaitForIconCount(1)) << "the icon is added again";
     EXPECT_EQ(OnlyIconTip(), kHiddenTip) << "with the tip it had";
+    ClickOnTheIcon(window, {WM_LBUTTONDBLCLK}, 1);
+    EXPECT_EQ(Reported(window).back(), std::make_pair(UINT{WM_LBUTTONDBLCLK}, UINT{100})) << "and its callback mode";
 
     // Without an icon the message adds nothing.
     window.Tray().Update(nullptr, nullptr);

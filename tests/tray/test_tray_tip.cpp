@@ -84,15 +84,24 @@ TEST(TrayTip, ALeadByteWithoutItsSecondByteIsDropped) {
     ExpectField(Fill("\xD7"), "");
 }
 
-TEST(TrayEvent, MouseMessagesTranslateToTrayEventTypes) {
-    EXPECT_EQ(TrayEventType(0x0202), 1) << "WM_LBUTTONUP";
-    EXPECT_EQ(TrayEventType(0x0203), 2) << "WM_LBUTTONDBLCLK";
-    EXPECT_EQ(TrayEventType(0x0205), 3) << "WM_RBUTTONUP";
-    EXPECT_EQ(TrayEventType(0x007B), 3) << "WM_CONTEXTMENU";
-    // Moves, button-down messages, the middle button and messages with higher bits set are no event.
-    for (const std::intptr_t other : {0x0200, 0x0201, 0x0204, 0x0206, 0x0207, 0x0208, 0x0209, 0x0000, 0x10202, -1}) {
-        EXPECT_EQ(TrayEventType(other), kTrayNoEvent) << "mouse message 0x" << std::hex << other;
+TEST(TrayEvent, CallbacksTranslateToTrayEventTypesInBothModes) {
+    // The first mode passes the message alone; the fourth puts the icon id (100) in the high word.
+    for (const std::intptr_t iconId : {0, 100}) {
+        const auto callback = [iconId](std::intptr_t message) { return (iconId << 16) | message; };
+        EXPECT_EQ(TrayEventType(callback(0x0202)), 1) << "WM_LBUTTONUP, id " << iconId;
+        EXPECT_EQ(TrayEventType(callback(0x0203)), 2) << "WM_LBUTTONDBLCLK, id " << iconId;
+        EXPECT_EQ(TrayEventType(callback(0x0401)), 2) << "NIN_KEYSELECT, id " << iconId;
+        EXPECT_EQ(TrayEventType(callback(0x0205)), 3) << "WM_RBUTTONUP, id " << iconId;
+        EXPECT_EQ(TrayEventType(callback(0x007B)), 3) << "WM_CONTEXTMENU, id " << iconId;
+        // Moves, button-down messages, the middle button, the select that follows a single click,
+        // and the balloon and pop-up notices are no event.
+        for (const std::intptr_t other :
+             {0x0200, 0x0201, 0x0204, 0x0206, 0x0207, 0x0208, 0x0209, 0x0000, 0x0400, 0x0402, 0x0405, 0x0406}) {
+            EXPECT_EQ(TrayEventType(callback(other)), kTrayNoEvent)
+                << "message 0x" << std::hex << other << ", id " << std::dec << iconId;
+        }
     }
+    EXPECT_EQ(TrayEventType(-1), kTrayNoEvent);
 }
 
 } // namespace

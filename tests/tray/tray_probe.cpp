@@ -7,6 +7,8 @@
 //   sentinel-remove
 //   sentinel-seen       the mouse messages the shell relayed for the sentinel icon so far
 //   forget HWND         removes the icon (HWND, 100) behind its owner's back, as a restarted taskbar forgets it
+//   occupy HWND         adds an icon (HWND, 100) of the probe's own (tip "occupied"), so that the owner's add fails
+//   balloon             the balloon shown, if any: its window (0 for none) and text (hex of its ANSI bytes)
 //   taskbar-created     broadcasts the shell's "TaskbarCreated" message
 //   handle-level        how far the user handle table reaches (handles are shared by all processes)
 //
@@ -118,6 +120,18 @@ std::string Run(const std::string& line, HWND sentinel, bool& quit) {
     if (command == "forget" && read == 2) {
         NOTIFYICONDATAA record = Record(reinterpret_cast<HWND>(static_cast<UINT_PTR>(value)), kProgramIconId);
         return Answer(Shell_NotifyIconA(NIM_DELETE, &record) != FALSE);
+    }
+    if (command == "occupy" && read == 2) {
+        NOTIFYICONDATAA record = Record(reinterpret_cast<HWND>(static_cast<UINT_PTR>(value)), kProgramIconId);
+        record.uFlags = NIF_ICON | NIF_TIP;
+        record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        std::strcpy(record.szTip, "occupied");
+        return Answer(Shell_NotifyIconA(NIM_ADD, &record) != FALSE);
+    }
+    if (command == "balloon") {
+        const auto balloon = tray_test::ShownBalloon();
+        if (!balloon) return Answer(true, "\"hwnd\":0");
+        return Answer(true, "\"hwnd\":" + Handle(balloon->window) + ",\"text_hex\":\"" + Hex(balloon->text) + "\"");
     }
     if (command == "taskbar-created") {
         const UINT message = RegisterWindowMessageA("TaskbarCreated");
