@@ -25,6 +25,11 @@ void RunMessageLoop();
 
 // Never returns null: a failure is the fatal report.
 void* AllocateMemory(std::int32_t byteCount);
+// The count to ask for a block of `bytes` bytes. A size beyond any count (only a 64-bit process
+// meets one) gives -1, which AllocateMemory reports as impossible, never a shortened count.
+constexpr std::int32_t BlockCount(std::uint64_t bytes) {
+    return bytes <= static_cast<std::uint64_t>(INT32_MAX) ? static_cast<std::int32_t>(bytes) : -1;
+}
 void* ReallocateMemory(void* block, std::int32_t byteCount);
 // Ignores null and any address inside the program's constant block.
 void ReleaseMemory(void* block);

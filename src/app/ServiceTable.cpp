@@ -84,7 +84,7 @@ std::intptr_t RuntimeServiceCallback(std::int32_t service, std::intptr_t a, std:
     case service::kExecutableName:
         return reinterpret_cast<std::intptr_t>(app.ProgramFileName().c_str());
     case service::kAllocate:
-        return reinterpret_cast<std::intptr_t>(AllocateMemory(static_cast<std::int32_t>(a)));
+        return reinterpret_cast<std::intptr_t>(AllocateMemory(a < 0 ? -1 : BlockCount(static_cast<std::uint64_t>(a))));
     case service::kRelease:
         ReleaseMemory(reinterpret_cast<void*>(a));
         return 0;

@@ -109,14 +109,12 @@ void DisableAutostart() {
 } // namespace
 
 runtime::Text JoinTexts(std::int32_t count, const char* const* texts) {
-    // Saturating: a total beyond what a block can hold asks for more than any 32-bit process can
-    // get, which ends in the allocation failure report rather than in a short block.
     std::uint64_t total = 1;
     for (std::int32_t index = 0; index < count; ++index) {
         if (texts[index] != nullptr) total += std::strlen(texts[index]);
     }
-    const auto size = static_cast<std::int32_t>(total > INT32_MAX ? INT32_MAX : total);
-    auto* joined = static_cast<runtime::Text>(runtime::AllocateMemory(size));
+    // A total beyond any block ends in the allocation failure report, never in a short block.
+    auto* joined = static_cast<runtime::Text>(runtime::AllocateMemory(runtime::BlockCount(total)));
     char* end = joined;
     for (std::int32_t index = 0; index < count; ++index) {
         if (texts[index] == nullptr) continue;

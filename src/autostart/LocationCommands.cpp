@@ -10,7 +10,7 @@ Text CopyKeptText(std::int32_t service) {
     const auto* kept = reinterpret_cast<const char*>(CallService(LibraryId::Core, service));
     if (kept == nullptr || *kept == '\0') return nullptr;
     const std::size_t length = std::strlen(kept);
-    auto* copy = static_cast<Text>(AllocateMemory(static_cast<std::int32_t>(length + 1)));
+    auto* copy = static_cast<Text>(AllocateMemory(BlockCount(length + 1)));
     std::memcpy(copy, kept, length + 1);
     return copy;
 }

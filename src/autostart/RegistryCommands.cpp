@@ -30,7 +30,7 @@ HKEY RootKey(RegistryRoot root) {
 class KeyPathText {
 public:
     explicit KeyPathText(std::string_view keyPath)
-        : text(static_cast<char*>(AllocateMemory(static_cast<std::int32_t>(keyPath.size() + 1)))) {
+        : text(static_cast<char*>(AllocateMemory(BlockCount(keyPath.size() + 1)))) {
         std::memcpy(text, keyPath.data(), keyPath.size());
         text[keyPath.size()] = '\0';
     }

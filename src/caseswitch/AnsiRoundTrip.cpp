@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <string>
 
 namespace runtime {
 
+// The conversions count in int: a longer text (only a 64-bit process meets one) is refused, never
+// converted in part.
+
 std::wstring WideFromCodePage(UINT codePage, const char* bytes, std::size_t length) {
-    if (length == 0) return {};
+    if (length == 0 || length > INT_MAX) return {};
     const int byteCount = static_cast<int>(length);
     const int wideLength = MultiByteToWideChar(codePage, 0, bytes, byteCount, nullptr, 0);
     if (wideLength <= 0) return {};
@@ -17,7 +21,7 @@ std::wstring WideFromCodePage(UINT codePage, const char* bytes, std::size_t leng
 }
 
 std::string AnsiFromWide(const std::wstring& text) {
-    if (text.empty()) return {};
+    if (text.empty() || text.size() > INT_MAX) return {};
     const int wideLength = static_cast<int>(text.size());
     const int ansiLength =
         WideCharToMultiByte(kProgramCodePage, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
@@ -29,6 +33,7 @@ std::string AnsiFromWide(const std::wstring& text) {
 
 bool SurvivesAnsiCodePage(const std::wstring& text) {
     if (text.empty()) return true;
+    if (text.size() > INT_MAX) return false;
     const int wideLength = static_cast<int>(text.size());
     // No best-fit mapping: a character that only resembles one of the code page's must count as lost.
     BOOL usedDefault = FALSE;

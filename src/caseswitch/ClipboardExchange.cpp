@@ -30,7 +30,7 @@ TextForms SavedForms(const ClipboardSnapshot& snapshot) {
 // A new runtime text with the bytes; null for none.
 Text NewText(const std::string& bytes) {
     if (bytes.empty()) return nullptr;
-    Text text = static_cast<Text>(AllocateMemory(static_cast<std::int32_t>(bytes.size() + 1)));
+    Text text = static_cast<Text>(AllocateMemory(BlockCount(bytes.size() + 1)));
     std::memcpy(text, bytes.data(), bytes.size());
     text[bytes.size()] = '\0';
     return text;

@@ -89,7 +89,7 @@ char* ReadOpenClipboardText() {
     const void* end = std::memchr(bytes, '\0', lock.Size());
     const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - bytes) : lock.Size();
     if (length == 0) return nullptr;
-    char* text = static_cast<char*>(AllocateMemory(static_cast<std::int32_t>(length + 1)));
+    char* text = static_cast<char*>(AllocateMemory(BlockCount(length + 1)));
     std::memcpy(text, bytes, length);
     text[length] = '\0';
     return text;

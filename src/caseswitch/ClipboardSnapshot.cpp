@@ -1,5 +1,8 @@
 #include "caseswitch/ClipboardSnapshot.h"
 
+#include <climits>
+#include <cstdint>
+
 #include "caseswitch/ClipboardGuard.h"
 #include "caseswitch/SnapshotChoice.h"
 
@@ -23,6 +26,8 @@ bool ReadEnhancedMetafile(std::vector<unsigned char>& bytes) {
 }
 
 bool PutEnhancedMetafile(const std::vector<unsigned char>& bytes) {
+    // A UINT counts the bytes: a longer picture (64-bit only) would be cut short, so it is not put back.
+    if (static_cast<std::uint64_t>(bytes.size()) > UINT_MAX) return false;
     HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
     if (!metafile) return false;
     if (SetClipboardData(CF_ENHMETAFILE, metafile)) return true;

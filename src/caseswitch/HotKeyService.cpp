@@ -8,7 +8,7 @@ namespace {
 HotKeyServiceState state;
 
 bool Subclass(HWND window) {
-    const LONG previous = SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(&HotKeyWindowProc));
+    const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HotKeyWindowProc));
     if (previous == 0) return false;
     state.subclassedWindow = window;
     state.previousWindowProcedure = reinterpret_cast<WNDPROC>(previous);
@@ -18,8 +18,8 @@ bool Subclass(HWND window) {
 // Puts the replaced procedure back on the window that was subclassed, which is not always the
 // window a caller names: another window must never be given this window's procedure.
 bool RemoveSubclass() {
-    const LONG replaced =
-        SetWindowLongA(state.subclassedWindow, GWL_WNDPROC, reinterpret_cast<LONG>(state.previousWindowProcedure));
+    const LONG_PTR replaced = SetWindowLongPtrA(state.subclassedWindow, GWLP_WNDPROC,
+                                                reinterpret_cast<LONG_PTR>(state.previousWindowProcedure));
     state.subclassedWindow = nullptr;
     state.previousWindowProcedure = nullptr;
     return replaced != 0;

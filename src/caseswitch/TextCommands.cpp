@@ -9,9 +9,8 @@ namespace {
 
 Text ConvertedCopy(LetterCase letterCase, const char* text) {
     if (text == nullptr || text[0] == '\0') return nullptr;
-    // A text and its copy cannot both fit a 32-bit address space past 2 GB, so the count fits.
     const std::size_t length = std::strlen(text);
-    Text copy = static_cast<Text>(AllocateMemory(static_cast<std::int32_t>(length + 1)));
+    Text copy = static_cast<Text>(AllocateMemory(BlockCount(length + 1)));
     ConvertCase(letterCase, text, length, copy);
     copy[length] = '\0';
     return copy;

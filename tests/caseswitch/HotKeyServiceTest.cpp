@@ -19,12 +19,17 @@ using services_test::RecordingWindow;
 constexpr std::int32_t kKeyA = VK_F13;
 constexpr std::int32_t kKeyB = VK_F14;
 
+// The window procedure a window runs now; the full pointer, also in a 64-bit build.
+WNDPROC ProcedureOf(HWND window) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+
 class HotKeyService : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(CurrentHotKeyState().registrationCount, 0) << "an earlier test left registrations behind";
         ASSERT_EQ(CurrentHotKeyState().subclassedWindow, nullptr);
-        ownProcedure = reinterpret_cast<WNDPROC>(GetWindowLongA(window.Handle(), GWL_WNDPROC));
+        ownProcedure = ProcedureOf(window.Handle());
     }
 
     void TearDown() override {
@@ -104,7 +109,7 @@ TEST_F(HotKeyService, OurIdsReachTheLatestFeedbackWindowAndEveryMessageReachesTh
     RecordingWindow secondFeedback{window.Handle()};
     const std::int32_t first = Register(window.Handle(), feedback.Handle(), 7, kKeyA);
     ASSERT_NE(first, 0);
-    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&runtime::HotKeyWindowProc));
+    EXPECT_EQ(ProcedureOf(window.Handle()), &runtime::HotKeyWindowProc);
 
     const WPARAM below = runtime::kHotKeyIdBase;
     const WPARAM firstId = static_cast<WPARAM>(first);
@@ -134,15 +139,15 @@ TEST_F(HotKeyService, TheLastUnregistrationPutsTheOldProcedureBack) {
     const std::int32_t second = Register(other.Handle(), feedback.Handle(), 7, kKeyB);
     ASSERT_NE(first, 0);
     ASSERT_NE(second, 0);
-    EXPECT_EQ(GetWindowLongA(other.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&RecordingWindow::Procedure));
+    EXPECT_EQ(ProcedureOf(other.Handle()), &RecordingWindow::Procedure);
 
     attempts.clear();
     EXPECT_TRUE(runtime::UnregisterGlobalHotKey(window.Handle(), first));
-    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&runtime::HotKeyWindowProc));
+    EXPECT_EQ(ProcedureOf(window.Handle()), &runtime::HotKeyWindowProc);
     // The last one names the other window, yet the subclassed window is the one put back.
     EXPECT_TRUE(runtime::UnregisterGlobalHotKey(other.Handle(), second));
-    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(ownProcedure));
-    EXPECT_EQ(GetWindowLongA(other.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&RecordingWindow::Procedure));
+    EXPECT_EQ(ProcedureOf(window.Handle()), ownProcedure);
+    EXPECT_EQ(ProcedureOf(other.Handle()), &RecordingWindow::Procedure);
     EXPECT_EQ(CurrentHotKeyState().subclassedWindow, nullptr);
 
     Press({static_cast<WPARAM>(first)});
@@ -150,7 +155,7 @@ TEST_F(HotKeyService, TheLastUnregistrationPutsTheOldProcedureBack) {
 
     // Registering again subclasses anew.
     ASSERT_NE(Register(window.Handle(), feedback.Handle(), 7, kKeyA), 0);
-    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&runtime::HotKeyWindowProc));
+    EXPECT_EQ(ProcedureOf(window.Handle()), &runtime::HotKeyWindowProc);
 }
 
 TEST_F(HotKeyService, DestroyingTheSubclassedWindowLeavesNothingBehind) {
@@ -164,7 +169,7 @@ TEST_F(HotKeyService, DestroyingTheSubclassedWindowLeavesNothingBehind) {
     // A new window is subclassed and forwarded as usual; the destroyed window's combination is free again.
     const std::int32_t second = Register(window.Handle(), feedback.Handle(), 7, kKeyA);
     EXPECT_NE(second, 0) << "the destroyed window still holds its hot key";
-    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_WNDPROC), reinterpret_cast<LONG>(&runtime::HotKeyWindowProc));
+    EXPECT_EQ(ProcedureOf(window.Handle()), &runtime::HotKeyWindowProc);
     Press({static_cast<WPARAM>(second)});
     EXPECT_EQ(WParams(feedback.MessagesOf(runtime::kFeedbackMessage)), std::vector<WPARAM>{WPARAM(second)});
 }

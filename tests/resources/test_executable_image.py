@@ -121,6 +121,12 @@ class ExecutableImageTest(unittest.TestCase):
         systems = [element.get("Id") for element in manifest.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
         self.assertEqual(systems, [WINDOWS_7, WINDOWS_8, WINDOWS_8_1, WINDOWS_10_AND_11])
 
+    def test_the_manifest_fits_either_architecture(self):
+        # A named x86 identity makes a 64-bit process load the 32-bit common controls and fail to start.
+        manifest = ElementTree.fromstring(self.image.resource(RT_MANIFEST, 1))
+        identities = list(manifest.iter("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity"))
+        self.assertEqual([identity.get("processorArchitecture") for identity in identities], ["*", "*"])
+
     def test_the_icon_has_every_size_the_shell_asks_for(self):
         group = self.image.resource(RT_GROUP_ICON, "DEFAULT_ICON")
         count = struct.unpack_from("<H", group, 4)[0]
