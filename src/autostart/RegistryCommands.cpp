@@ -10,6 +10,10 @@
 namespace runtime {
 namespace {
 
+// Every command works in the 32-bit registry view: the 32-bit program sees that view on 64-bit
+// Windows, so a 64-bit build reads and writes the same values (32-bit Windows ignores the flag).
+constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
+
 HKEY RootKey(RegistryRoot root) {
     switch (root) {
     case RegistryRoot::ClassesRoot:
@@ -82,8 +86,8 @@ LONG StoreValue(HKEY key, const char* valueName, const RegistryValue& value) {
 bool WriteRegistryValue(std::int32_t rootNumber, const char* path, const RegistryValue& value, std::uint32_t* error) {
     const ResolvedPath target(rootNumber, path);
     RegistryKey key;
-    if (key.Open(target.root, target.keyPath.Get(), KEY_WRITE) != ERROR_SUCCESS) {
-        const LONG created = key.Create(target.root, target.keyPath.Get());
+    if (key.Open(target.root, target.keyPath.Get(), KEY_WRITE | kRegistryView) != ERROR_SUCCESS) {
+        const LONG created = key.Create(target.root, target.keyPath.Get(), kRegistryView);
         if (created != ERROR_SUCCESS) return Report(created, error);
     }
     return Report(StoreValue(key.Get(), target.ValueName(), value), error);
@@ -94,7 +98,7 @@ bool DeleteRegistryItem(std::int32_t rootNumber, const char* path, std::uint32_t
     LONG valueStatus;
     {
         RegistryKey key;
-        valueStatus = key.Open(target.root, target.keyPath.Get(), KEY_WRITE);
+        valueStatus = key.Open(target.root, target.keyPath.Get(), KEY_WRITE | kRegistryView);
         if (valueStatus == ERROR_SUCCESS) valueStatus = RegDeleteValueA(key.Get(), target.ValueName());
     }
     if (valueStatus == ERROR_SUCCESS) return Report(valueStatus, error);
@@ -103,7 +107,7 @@ bool DeleteRegistryItem(std::int32_t rootNumber, const char* path, std::uint32_t
     // key itself, which is never ours to delete.
     if (path == nullptr || *path == '\0') return Report(valueStatus, error);
 
-    const LONG keyStatus = RegDeleteKeyA(target.root, path);
+    const LONG keyStatus = RegDeleteKeyExA(target.root, path, kRegistryView, 0);
     if (keyStatus == ERROR_SUCCESS) return Report(keyStatus, error);
     // A value deletion that was refused says more about the failure than a key that never existed.
     return Report(valueStatus == ERROR_FILE_NOT_FOUND ? keyStatus : valueStatus, error);
@@ -112,7 +116,7 @@ bool DeleteRegistryItem(std::int32_t rootNumber, const char* path, std::uint32_t
 bool RegistryValueExists(std::int32_t rootNumber, const char* path, std::uint32_t* error) {
     const ResolvedPath target(rootNumber, path);
     RegistryKey key;
-    const LONG opened = key.Open(target.root, target.keyPath.Get(), KEY_READ);
+    const LONG opened = key.Open(target.root, target.keyPath.Get(), KEY_READ | kRegistryView);
     if (opened != ERROR_SUCCESS) return Report(opened, error);
     DWORD type = 0;
     DWORD size = 0;

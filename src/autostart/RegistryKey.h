@@ -17,17 +17,18 @@ public:
         Close();
         return RegOpenKeyExA(root, keyPath, 0, access, &key);
     }
-    // Opens the key, creating every missing key along the path.
-    LONG Create(HKEY root, const char* keyPath) {
+    // Opens the key in a registry view (KEY_WOW64_32KEY or KEY_WOW64_64KEY), creating every missing
+    // key along the path.
+    LONG Create(HKEY root, const char* keyPath, REGSAM view) {
         Close();
-        return RegCreateKeyA(root, keyPath, &key);
+        return RegCreateKeyExA(root, keyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | view, nullptr, &key, nullptr);
     }
 
     HKEY Get() const { return key; }
 
 private:
     void Close() {
-        // RegCreateKeyA hands back the root itself for an empty path; predefined keys stay open.
+        // A predefined root (which an empty path may hand back) stays open.
         if (key != nullptr && !IsPredefined(key)) RegCloseKey(key);
         key = nullptr;
     }

@@ -1,7 +1,8 @@
 // Test helper for the end-to-end tests: reads and writes the autostart entry and Windows' record of
 // it exactly, runs the entry the way Windows does at log-on, and takes away or gives back the right
 // to change the per-machine Run key, so that a running CaseSwitch meets a refused change the way an
-// ordinary user would.
+// ordinary user would. It works on the Run key in the 32-bit registry view, the program's; a first
+// argument 64 before any command makes it work on the 64-bit view's Run key (in a 64-bit prefix).
 //   run_key_tool query [Run|Run32]    the entry, or with a name its StartupApproved record:
 //                                     {"present":true,"type":1,"hex":"..."} or {"present":false,"error":2}
 //   run_key_tool set TYPE HEX|- [Run|Run32]   stores it with that type and those bytes (- for none)
@@ -27,13 +28,14 @@ namespace {
 constexpr char kRunKey[] = "software\\microsoft\\windows\\CurrentVersion\\Run";
 constexpr char kRecordKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 constexpr char kEntryName[] = "我的启动项";
+REGSAM runKeyView = KEY_WOW64_32KEY;
 
 class OpenKey {
 public:
     // The records are in the 64-bit view, where Task Manager keeps them; the Run key in the view the
-    // program itself sees.
+    // program uses, or the 64-bit one when asked.
     OpenKey(const std::string& path, REGSAM access, bool create = false) {
-        if (path != kRunKey) access |= KEY_WOW64_64KEY;
+        access |= path == kRunKey ? runKeyView : KEY_WOW64_64KEY;
         status = create
                      ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
                      : RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key);
@@ -158,6 +160,11 @@ DWORD Restore(const char* hex) {
 }
 
 DWORD Run(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "64") == 0) {
+        runKeyView = KEY_WOW64_64KEY;
+        --argc;
+        ++argv;
+    }
     const std::string command = argc > 1 ? argv[1] : "";
     if ((argc == 2 || argc == 3) && command == "query") return Query(KeyPath(argc, argv, 2));
     if ((argc == 4 || argc == 5) && command == "set") return Set(argv[2], argv[3], KeyPath(argc, argv, 4));
@@ -165,8 +172,9 @@ DWORD Run(int argc, char** argv) {
     if (argc == 2 && command == "start") return Start();
     if (argc == 2 && command == "deny") return Deny();
     if (argc == 3 && command == "restore") return Restore(argv[2]);
-    std::fprintf(stderr, "usage: run_key_tool query|delete [Run|Run32] | set TYPE HEX|- [Run|Run32] | start | deny | "
-                         "restore HEX\n");
+    std::fprintf(stderr,
+                 "usage: run_key_tool [64] query|delete [Run|Run32] | set TYPE HEX|- [Run|Run32] | start | deny | "
+                 "restore HEX\n");
     return ERROR_INVALID_PARAMETER;
 }
 

@@ -29,10 +29,12 @@ DELETE_DENIED_NOTICE = "无法删除开机启动项：需要管理员权限。�
 
 class RunKey:
     """The autostart entry under HKLM\\...\\Run, or with record= its StartupApproved record, read and
-    written exactly by the run_key_tool helper."""
+    written exactly by the run_key_tool helper; the entry in the program's 32-bit registry view, or
+    with view ["64"] in the 64-bit view of a 64-bit prefix."""
 
-    def __init__(self, env):
+    def __init__(self, env, view=()):
         self.env = env
+        self.view = list(view)
         self.tool = os.path.join(os.path.dirname(harness.required_path("CASESWITCH_EXE")), "run_key_tool.exe")
         if not os.path.exists(self.tool):
             raise AssertionError(f"{self.tool} is missing: build the run_key_tool target")
@@ -42,7 +44,7 @@ class RunKey:
         # Output through files, not pipes: a program the tool starts inherits Wine's Unix descriptors
         # and would hold a pipe open for as long as it runs.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            status = subprocess.run(["wine", self.tool, *args], env=self.env, stdout=out, stderr=err, timeout=30)
+            status = subprocess.run(["wine", self.tool, *self.view, *args], env=self.env, stdout=out, stderr=err, timeout=30)
             out.seek(0)
             err.seek(0)
             if status.returncode:
@@ -277,6 +279,30 @@ class AutostartRefusedTest(AutostartTestCase):
         self.dismiss(box)
         self.assertTrue(self.ticked(), "the entry is still there, so the box is ticked")
         self.assertEqual(self.run_key.entry(), (REG_SZ, b"C:\\x.exe\0"))
+
+
+class AutostartRegistryViewTest(AutostartTestCase):
+    """Only a 64-bit prefix has two views of the Run key: a 32-bit one, which the 32-bit program sees, and
+    a 64-bit one. In a 32-bit prefix there is one view, which the tests above cover."""
+
+    def setUp(self):
+        if harness.prefix_arch(harness.session_environment()) != "win64":
+            self.skipTest("a 32-bit prefix has one registry view")
+        super().setUp()
+        self.view64 = RunKey(self.env, ["64"])
+        self.view64.delete()
+        self.addCleanup(self.view64.delete)
+
+    def test_either_build_finds_and_changes_the_entry_of_the_other(self):
+        # As the 32-bit program leaves it; then this build (32- or 64-bit) must see that very entry.
+        self.run_key.store(REG_SZ, b"C:\\x86\\CaseSwitch.exe\0")
+        self.start()
+        self.assertTrue(self.ticked(), "the box shows the entry that starts the program at log-on")
+        for expected in (None, self.expected_entry()):
+            box, _ = self.click_and_read_notice()
+            self.dismiss(box)
+            self.assertEqual(self.run_key.entry(), expected)
+            self.assertIsNone(self.view64.entry(), "a second entry in the 64-bit view")
 
 
 if __name__ == "__main__":

@@ -12,6 +12,7 @@ Every wait here is bounded and polls a condition; none sleeps a fixed time befor
 import json
 import os
 import re
+import resource
 import select
 import shlex
 import subprocess
@@ -43,6 +44,25 @@ def session_environment():
                 for name in words[1:]:
                     env.pop(name, None)
     return env
+
+
+def prefix_arch(env):
+    """win32 or win64: the architecture Wine noted in the session prefix's registry file."""
+    with open(os.path.join(env["WINEPREFIX"], "system.reg"), encoding="utf-8", errors="replace") as registry:
+        for line in registry:
+            if line.startswith("#arch="):
+                return line.strip()[len("#arch="):]
+    raise AssertionError(f"no #arch line in {env['WINEPREFIX']}/system.reg")
+
+
+def is_64_bit_program(exe):
+    """True for an x86-64 Windows executable, False for an i386 one (from its PE header's machine field)."""
+    with open(exe, "rb") as image:
+        header = image.read(4096)
+    pe = int.from_bytes(header[0x3C:0x40], "little")
+    if header[pe : pe + 4] != b"PE\0\0":
+        raise AssertionError(f"{exe} is not a PE executable")
+    return int.from_bytes(header[pe + 4 : pe + 6], "little") == 0x8664
 
 
 def required_path(variable):
@@ -86,16 +106,22 @@ def text_bytes(info, key="text"):
     return bytes.fromhex(info[key + "_hex"])
 
 
-def start_program(exe=None, args=(), env=None):
-    """Starts the program under wine; the Popen's returncode is wine's (see exit_code_as_seen)."""
+def start_program(exe=None, args=(), env=None, address_space_limit=None):
+    """Starts the program under wine; the Popen's returncode is wine's (see exit_code_as_seen).
+    address_space_limit: bytes of virtual memory the process may map in all (Wine's own included)."""
     exe = exe or required_path("CASESWITCH_EXE")
     log = tempfile.TemporaryFile()
+
+    def limit_address_space():
+        resource.setrlimit(resource.RLIMIT_AS, (address_space_limit, address_space_limit))
+
     process = subprocess.Popen(
         ["wine", exe, *args],
         env=env or session_environment(),
         stdin=subprocess.DEVNULL,
         stdout=log,
         stderr=subprocess.STDOUT,
+        preexec_fn=limit_address_space if address_space_limit else None,
     )
     process.log = log
     return process
