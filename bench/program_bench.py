@@ -76,8 +76,8 @@ def idle(probe, env, program, minimal, seconds):
 
 def executable(release_exe):
     size = os.path.getsize(release_exe)
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", release_exe], capture_output=True, text=True,
-                          check=True).stdout
+    objdump = "x86_64-w64-mingw32-objdump" if harness.is_64_bit_program(release_exe) else "i686-w64-mingw32-objdump"
+    dump = subprocess.run([objdump, "-p", release_exe], capture_output=True, text=True, check=True).stdout
     dlls = sorted({line.split(":", 1)[1].strip() for line in dump.splitlines() if "DLL Name:" in line})
     print(f"release_exe_bytes: {size}  ({size / 1024:.1f} KiB)")
     print(f"release_exe_imports: {' '.join(dlls)}")

@@ -1,6 +1,7 @@
 # The release artefact: the optimised, stripped executable with the Chinese user guide, the
-# changelog and the licence in a zip, and the zip's SHA-256 beside it. Built by the `release`
-# preset (cmake --build --preset release).
+# changelog and the licence in a zip, and the zip's SHA-256 beside it, one for each architecture:
+# CaseSwitch-<version>-win32.zip from the `release` preset, CaseSwitch-<version>-win64.zip from
+# `release-win64` (cmake --build --preset release, or release-win64).
 #
 # The texts are for Notepad: CRLF line ends (Notepad before Windows 10 1809 runs lines ended by a
 # bare LF together) and UTF-8 with a byte order mark, which Notepad decodes whatever the system's
@@ -12,8 +13,14 @@ if(NOT CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" AND NOT CMAKE_BUILD_TYPE STREQUAL 
 endif()
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-find_program(STRIP_PROGRAM i686-w64-mingw32-strip REQUIRED)
-set(release_name CaseSwitch-${PROJECT_VERSION}-win32)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(release_arch win64)
+    find_program(STRIP_PROGRAM x86_64-w64-mingw32-strip REQUIRED)
+else()
+    set(release_arch win32)
+    find_program(STRIP_PROGRAM i686-w64-mingw32-strip REQUIRED)
+endif()
+set(release_name CaseSwitch-${PROJECT_VERSION}-${release_arch})
 set(release_dir ${CMAKE_BINARY_DIR}/${release_name})
 set(release_zip ${CMAKE_BINARY_DIR}/${release_name}.zip)
 

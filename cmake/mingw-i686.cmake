@@ -1,12 +1,6 @@
-# Cross toolchain: 32-bit Windows with the posix thread model (std::mutex for GoogleTest).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: 32-bit Windows, run under 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CASESWITCH_MINGW_TARGET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 find_program(WINE_PROGRAM wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})

@@ -1,5 +1,6 @@
-"""The release zip as a user on Windows meets it: built by the release preset, unpacked, its files
-read as Notepad and Explorer read them, and the unpacked program started once."""
+"""The release zip as a user on Windows meets it: built by the release preset of the tested build's
+architecture, unpacked, its files read as Notepad and Explorer read them, and the unpacked program
+started once."""
 
 import hashlib
 import io
@@ -20,12 +21,13 @@ class ReleaseZipTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.source = harness.required_path("CASESWITCH_SOURCE_DIR")
-        cls.name = f"CaseSwitch-{os.environ['CASESWITCH_VERSION']}-win32"
-        for step in (["cmake", "--preset", "release"], ["cmake", "--build", "--preset", "release"]):
+        preset = os.environ["CASESWITCH_RELEASE_PRESET"]
+        cls.name = f"CaseSwitch-{os.environ['CASESWITCH_VERSION']}-{os.environ['CASESWITCH_RELEASE_ARCH']}"
+        for step in (["cmake", "--preset", preset], ["cmake", "--build", "--preset", preset]):
             built = subprocess.run(step, cwd=cls.source, capture_output=True, timeout=840)
             if built.returncode:
                 raise AssertionError(f"{' '.join(step)} failed:\n{built.stdout.decode(errors='replace')[-3000:]}")
-        cls.zip_path = os.path.join(cls.source, "build", "release", cls.name + ".zip")
+        cls.zip_path = os.path.join(cls.source, "build", preset, cls.name + ".zip")
 
     def unpack(self):
         """{name: bytes} of the zip's files (names as a Chinese Windows reads them), after checking the

@@ -1,0 +1,11 @@
+# What both cross toolchains share. The toolchain file that includes this one sets
+# CMAKE_SYSTEM_PROCESSOR and CASESWITCH_MINGW_TARGET (i686-w64-mingw32 or x86_64-w64-mingw32)
+# first. The posix thread model: GoogleTest needs std::mutex.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${CASESWITCH_MINGW_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${CASESWITCH_MINGW_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${CASESWITCH_MINGW_TARGET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${CASESWITCH_MINGW_TARGET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
