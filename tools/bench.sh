@@ -4,35 +4,42 @@
 #   2. hot key press to converted-and-restored text in Notepad, beside a fixed-delay switcher
 #   3. start-up time beside a minimal Win32 program, idle CPU shown and hidden, memory after
 #      presses, and the release executable's size and imports
-# Installs and builds what is missing (tools/deps.sh, presets native, win32 and release) and runs
-# its own Wine session on a virtual display.
+# Installs and builds what is missing (tools/deps.sh, presets native, and win32 and release, or
+# win64 and release-win64 where the host cannot run 32-bit code: tools/arch.sh) and runs its own
+# Wine session on a virtual display. The figures under Wine are of the build it names first.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+source tools/arch.sh
 tools/deps.sh >/dev/null
+choose_build bench
+build=build/$build_arch
+release_preset=release
+[[ $build_arch == win32 ]] || release_preset=release-$build_arch
 logs=build/bench-logs
 mkdir -p "$logs"
 
 echo "==== building (logs in $logs)"
 cmake --preset native >"$logs/native.log" 2>&1 && cmake --build --preset native --target casing_bench >>"$logs/native.log" 2>&1
-cmake --preset win32 >"$logs/win32.log" 2>&1 && cmake --build --preset win32 >>"$logs/win32.log" 2>&1
-cmake --preset release >"$logs/release.log" 2>&1 && cmake --build --preset release >>"$logs/release.log" 2>&1
+cmake --preset "$build_arch" >"$logs/$build_arch.log" 2>&1 && cmake --build --preset "$build_arch" >>"$logs/$build_arch.log" 2>&1
+cmake --preset "$release_preset" >"$logs/$release_preset.log" 2>&1 &&
+    cmake --build --preset "$release_preset" >>"$logs/$release_preset.log" 2>&1
 
 echo "==== case conversion, 64 MiB of each kind of text"
 build/native/bench/casing/casing_bench --benchmark_min_time=1
 
-trap 'tools/wine-session.sh stop --dir build/win32 >/dev/null' EXIT
-tools/wine-session.sh start --dir build/win32 --virtual-display >/dev/null
-export CASESWITCH_SESSION_ENV=$root/build/win32/wine-session.env
-export CASESWITCH_PROBE=$root/build/win32/bin/probe.exe
-export CASESWITCH_EXE=$root/build/win32/bin/CaseSwitch.exe
+trap 'tools/wine-session.sh stop --dir "$build" >/dev/null' EXIT
+tools/wine-session.sh start --dir "$build" --virtual-display >/dev/null
+export CASESWITCH_SESSION_ENV=$root/$build/wine-session.env
+export CASESWITCH_PROBE=$root/$build/bin/probe.exe
+export CASESWITCH_EXE=$root/$build/bin/CaseSwitch.exe
 
 if [[ -f bench/caseswitch/press_bench.py ]]; then
     echo "==== hot key press to converted text, Notepad under Wine"
-    python3 bench/caseswitch/press_bench.py build/win32 100 200
+    python3 bench/caseswitch/press_bench.py "$build" 100 200
 fi
 
 echo "==== the whole program under Wine"
-python3 bench/program_bench.py --program "$CASESWITCH_EXE" --minimal build/win32/bin/minimal_window.exe \
-    --release-exe build/release/CaseSwitch-*-win32/CaseSwitch.exe
+python3 bench/program_bench.py --program "$CASESWITCH_EXE" --minimal "$build/bin/minimal_window.exe" \
+    --release-exe "build/$release_preset/CaseSwitch-"*"-$build_arch/CaseSwitch.exe"

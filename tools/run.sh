@@ -3,23 +3,25 @@
 #
 #   tools/run.sh [--screenshot PATH] [--keep]
 #
-# With a DISPLAY: runs build/win32/bin/CaseSwitch.exe on it in the foreground; the exit status is
-# the program's. Without one: starts a virtual display, launches the program, waits until its main
-# window shows, writes a screenshot of the window (default build/win32/screenshots/main-window.png)
-# and prints its path, then closes the program and stops the session. --keep leaves the program
-# and its display running instead and prints how to reach and stop them.
+# Runs the build that runs on this host (tools/arch.sh: build/win32, or build/win64 where the
+# host cannot execute 32-bit code). With a DISPLAY: runs build/<arch>/bin/CaseSwitch.exe on it in
+# the foreground; the exit status is the program's. Without one: starts a virtual display,
+# launches the program, waits until its main window shows, writes a screenshot of the window
+# (default build/<arch>/screenshots/main-window.png) and prints its path, then closes the program
+# and stops the session. --keep leaves the program and its display running instead and prints how
+# to reach and stop them.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-build=build/win32
-shot=$root/$build/screenshots/main-window.png
+source tools/arch.sh
+shot=
 keep=0
 while (($#)); do
     case $1 in
     --screenshot) shot=$(realpath -m "$2"); shift 2 ;;
     --keep) keep=1; shift ;;
-    *) sed -n '2,10s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2; exit 2 ;;
+    *) sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2; exit 2 ;;
     esac
 done
 
@@ -28,11 +30,14 @@ say() {
 }
 
 tools/deps.sh
+choose_build run
+build=build/$build_arch
+[[ -n $shot ]] || shot=$root/$build/screenshots/main-window.png
 mkdir -p build
 log=build/run-build.log
 # Ninja rebuilds only what is out of date.
-if ! { [[ -f $build/build.ninja ]] || cmake --preset win32; } >"$log" 2>&1 ||
-    ! cmake --build --preset win32 --target CaseSwitch probe >>"$log" 2>&1; then
+if ! { [[ -f $build/build.ninja ]] || cmake --preset "$build_arch"; } >"$log" 2>&1 ||
+    ! cmake --build --preset "$build_arch" --target CaseSwitch probe >>"$log" 2>&1; then
     tail -n 40 "$log" >&2
     say "the build failed (log: $log)"
     exit 1
@@ -92,8 +97,8 @@ echo "$shot"
 if ((keep)); then
     trap - EXIT
     say "the program runs on the virtual display $DISPLAY (window $hwnd)."
-    say "  reach it:  eval \"\$(tools/wine-session.sh env)\"; xdotool ...; import -display $DISPLAY -window root x.png"
-    say "  stop it:   tools/wine-session.sh stop"
+    say "  reach it:  eval \"\$(tools/wine-session.sh env --dir $build)\"; xdotool ...; import -display $DISPLAY -window root x.png"
+    say "  stop it:   tools/wine-session.sh stop --dir $build"
     exit 0
 fi
 

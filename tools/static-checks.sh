@@ -13,12 +13,31 @@ status=0
 work=build/static-checks
 mkdir -p "$work"
 
+# The project's own C++ files, from the tree itself (no git needed: a release tarball or a plain
+# copy is checked the same way). Each check fails when it finds nothing to check.
 sources() {
-    git ls-files -- 'src/*.cpp' 'src/*.h' 'include/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp'
+    {
+        find src tests -name '*.cpp' -o -name '*.h'
+        find include -name '*.h'
+        find bench fuzz -name '*.cpp'
+    } 2>/dev/null | LC_ALL=C sort
+}
+
+runtime_sources() {
+    find src -name '*.cpp' 2>/dev/null | LC_ALL=C sort
+}
+
+# Fails, saying so, when a check was given no files.
+some_files() {
+    local check=$1 count=$2
+    ((count > 0)) && return 0
+    echo "$check: found no files to check (run from a complete source tree)"
+    return 1
 }
 
 check_format() {
     local report=$work/format.txt
+    some_files format "$(sources | wc -l)" || return 1
     sources | xargs clang-format --dry-run --Werror >"$report" 2>&1
     if [[ -s $report ]]; then
         grep -E '^[^ ].*(warning|error):' "$report" | sed 's/^/format: /'
@@ -49,25 +68,29 @@ PY
 }
 
 check_tidy() {
-    local report=$work/tidy.txt windows
+    local report=$work/tidy.txt windows windows_files native_files
     windows=$(windows_database) || return 1
     : >"$report"
     # Runtime and program code through the Windows build, the platform-free logic through the native one.
     # The description record needs the block that only GCC and MSVC evaluate at compile time.
-    git ls-files -- 'src/*.cpp' | grep -v '^src/app/ProgramRecord.cpp$' |
-        xargs -P 2 -n 4 clang-tidy --quiet -p "$windows" >>"$report" 2>/dev/null
-    git ls-files -- 'src/*.cpp' | while read -r file; do
+    windows_files=$(runtime_sources | grep -v '^src/app/ProgramRecord.cpp$')
+    native_files=$(runtime_sources | while read -r file; do
         grep -q "\"file\": \"$root/$file\"" build/native/compile_commands.json 2>/dev/null && echo "$file"
-    done | xargs -r -P 2 -n 4 clang-tidy --quiet -p build/native >>"$report" 2>/dev/null
+    done)
+    some_files "tidy (Windows build)" "$(grep -c . <<<"$windows_files")" || return 1
+    some_files "tidy (native build: configure build/native)" "$(grep -c . <<<"$native_files")" || return 1
+    xargs -P 2 -n 4 clang-tidy --quiet -p "$windows" <<<"$windows_files" >>"$report" 2>/dev/null
+    xargs -P 2 -n 4 clang-tidy --quiet -p build/native <<<"$native_files" >>"$report" 2>/dev/null
     if grep -qE '(warning|error):' "$report"; then
         grep -E '(warning|error):' "$report" | sort -u | sed 's/^/tidy: /'
         return 1
     fi
-    echo "tidy: no findings"
+    echo "tidy: no findings in $(grep -c . <<<"$windows_files") files (Windows build), $(grep -c . <<<"$native_files") (native)"
 }
 
 check_cppcheck() {
     local report=$work/cppcheck.txt
+    some_files cppcheck "$(runtime_sources | wc -l)" || return 1
     cppcheck --quiet --std=c++20 --language=c++ --enable=warning,performance,portability \
         --inline-suppr --error-exitcode=1 -D_WIN32 -DWIN32 -D__GNUC__ \
         --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
@@ -77,7 +100,7 @@ check_cppcheck() {
         sed 's/^/cppcheck: /' "$report"
         return 1
     fi
-    echo "cppcheck: no findings"
+    echo "cppcheck: no findings in $(runtime_sources | wc -l) files"
 }
 
 for check in "${checks[@]}"; do

@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
 # Runs every test layer and ends with one line "N passed, N failed" (", N skipped" when some were):
 #   1. native unit tests of the platform-free logic (clang, AddressSanitizer + UBSan), preset native
-#   2. GoogleTest executables built with mingw and run under Wine by ctest, preset win32
+#   2. GoogleTest executables built with mingw and run under Wine by ctest
 #   3. end-to-end tests of the real program under Wine (ctest label e2e, one at a time)
 #   4. the fuzz targets of the native build (build/native/fuzz/**/*_fuzz), two at a time, sharing
 #      FUZZ_SECONDS (60) of wall time: each runs 2 * FUZZ_SECONDS / targets seconds, at least 15
 #   5. static checks: clang-format, clang-tidy and cppcheck report nothing (tools/static-checks.sh)
-# Installs what is missing first (tools/deps.sh). The Wine session (prefix build/win32/wineprefix,
-# a virtual display, one wineserver) is started for layers 2 and 3 and stopped at the end.
+# Layers 2 and 3 run in full on the build that runs here (tools/arch.sh: the 32-bit program,
+# preset win32, wherever the host executes 32-bit code; otherwise the 64-bit build, preset win64).
+# The other build is tested as far as the host allows: on a 32-bit host the 64-bit build runs the
+# end-to-end tests of the main window, the case switch and the registry view; on a 64-bit-only
+# host the 32-bit program is built (and, in layer 5, statically checked). Installs what is missing
+# first (tools/deps.sh). Each build's Wine session (prefix build/<arch>/wineprefix, a virtual
+# display, one wineserver) is started for its tests and stopped after them.
 # Exit status 0 only when nothing failed. Logs: build/test-logs.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+source tools/arch.sh
 fuzz_budget=${FUZZ_SECONDS:-60}
 logs=$root/build/test-logs
 passed=0
@@ -117,6 +123,7 @@ if ! tools/deps.sh; then
     echo "0 passed, 1 failed"
     exit 1
 fi
+choose_build test || exit 2
 
 started=$SECONDS
 banner "layer 1: native logic tests (ASan + UBSan)"
@@ -127,33 +134,65 @@ if quiet_step native-configure cmake --preset native; then
 fi
 echo "native layer: $((SECONDS - started)) s"
 
-started=$SECONDS
-banner "layers 2 and 3: Windows tests under Wine"
-if quiet_step win32-configure cmake --preset win32; then
-    quiet_step win32-build cmake --build --preset win32 -- -k 0
-    own_session=1
-    if tools/wine-session.sh status --dir build/win32; then
+# Runs the given ctest runs (each: a name, then ctest's arguments, then ";") in the Wine session
+# of a build tree, started for them and stopped after them unless it was running already.
+in_wine_session() {
+    local arch=$1 saved_path=$PATH own_session=1
+    shift
+    if tools/wine-session.sh status --dir "build/$arch"; then
         own_session=0
-        echo "using the Wine session that already runs in build/win32 (left running)"
+        echo "using the Wine session that already runs in build/$arch (left running)"
     fi
-    if ((own_session)); then
-        trap 'tools/wine-session.sh stop --dir build/win32' EXIT
-    fi
-    if tools/wine-session.sh start --dir build/win32 --virtual-display; then
-        eval "$(tools/wine-session.sh env --dir build/win32)"
-        run_ctest wine --preset win32 -j2 -LE e2e --timeout 300
-        echo "Wine GoogleTest layer: $((SECONDS - started)) s"
-        # Alone: these need the X keyboard focus, the global hot key and the clipboard.
-        run_ctest e2e --preset win32 -L e2e --timeout 300
+    ((own_session)) && trap "tools/wine-session.sh stop --dir build/$arch" EXIT
+    if tools/wine-session.sh start --dir "build/$arch" --virtual-display; then
+        eval "$(tools/wine-session.sh env --dir "build/$arch")"
+        local run=()
+        for word in "$@"; do
+            if [[ $word == ";" ]]; then
+                run_ctest "${run[@]}"
+                run=()
+            else
+                run+=("$word")
+            fi
+        done
     else
-        fail_step "starting the Wine session"
+        fail_step "starting the Wine session in build/$arch"
     fi
     if ((own_session)); then
-        tools/wine-session.sh stop --dir build/win32
+        tools/wine-session.sh stop --dir "build/$arch"
         trap - EXIT
     fi
+    export PATH=$saved_path
+}
+
+started=$SECONDS
+banner "layers 2 and 3: Windows tests under Wine, $build_arch build"
+if quiet_step "$build_arch-configure" cmake --preset "$build_arch"; then
+    quiet_step "$build_arch-build" cmake --build --preset "$build_arch" -- -k 0
+    # The end-to-end tests alone: they need the X keyboard focus, the global hot key and the clipboard.
+    in_wine_session "$build_arch" \
+        wine --preset "$build_arch" -j2 -LE e2e --timeout 300 ";" \
+        e2e --preset "$build_arch" -L e2e --timeout 300 ";"
 fi
-echo "Windows layers: $((SECONDS - started)) s"
+echo "Windows layers, $build_arch build: $((SECONDS - started)) s"
+
+started=$SECONDS
+if [[ $other_arch == win64 ]]; then
+    banner "the 64-bit build: end-to-end tests of the main window, the case switch and the registry view"
+    if quiet_step win64-configure cmake --preset win64 &&
+        quiet_step win64-build cmake --build --preset win64 --target CaseSwitch probe casepeer casetool run_key_tool; then
+        in_wine_session win64 e2e-win64 --preset win64 -L e2e --no-tests=error --timeout 300 \
+            -R '^e2e[.](test_main_window[.]|test_case_switch_e2e[.]|test_autostart_e2e[.]AutostartRegistryViewTest[.])' ";"
+    fi
+else
+    banner "the 32-bit program: built, and statically checked in layer 5, but not run beside the 64-bit build"
+    if quiet_step win32-configure cmake --preset win32 &&
+        quiet_step win32-build cmake --build --preset win32 --target CaseSwitch; then
+        passed=$((passed + 1))
+        echo "the 32-bit program builds: build/win32/bin/CaseSwitch.exe"
+    fi
+fi
+echo "the $other_arch build: $((SECONDS - started)) s"
 
 started=$SECONDS
 mapfile -t targets < <(find build/native/fuzz -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)

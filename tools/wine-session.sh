@@ -2,15 +2,17 @@
 # One Wine session for running or testing the program: a prefix kept in the build tree, a display,
 # and one persistent wineserver.
 #
-#   tools/wine-session.sh start [--dir DIR] [--virtual-display] [--probe EXE]
+#   tools/wine-session.sh start [--dir DIR] [--arch win32|win64] [--virtual-display] [--probe EXE]
 #   tools/wine-session.sh env   [--dir DIR]      prints the session's variables, for eval or source
 #   tools/wine-session.sh stop  [--dir DIR]      stops only what start started
 #   tools/wine-session.sh status [--dir DIR]     exit status 0 while a session runs
 #
 # DIR defaults to build/win32 (the win32 preset's build tree); the prefix is DIR/wineprefix, the
-# session file DIR/wine-session.env. A virtual display (Xvfb, 1024x768x24) is started with
-# --virtual-display or when DISPLAY is unset. The session runs with LANG=zh_CN.UTF-8 and no LC_*
-# overrides, so that Wine's ANSI code page is 936; start checks that and fails if it is not.
+# session file DIR/wine-session.env. The prefix is 32-bit, or 64-bit (run by 64-bit Wine through
+# tools/wine64, which the session puts first in PATH) with --arch win64 or a DIR named *win64*.
+# A virtual display (Xvfb, 1024x768x24) is started with --virtual-display or when DISPLAY is
+# unset. The session runs with LANG=zh_CN.UTF-8 and no LC_* overrides, so that Wine's ANSI code
+# page is 936; start checks that and fails if it is not.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,7 +25,7 @@ die() {
 }
 
 usage() {
-    sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+    sed -n '2,15s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
     exit 2
 }
 
@@ -31,11 +33,13 @@ command=${1:-}
 [[ -n $command ]] || usage
 shift
 dir=$root/build/win32
+arch=
 virtual_display=0
 probe=
 while (($#)); do
     case $1 in
     --dir) dir=$2; shift 2 ;;
+    --arch) arch=$2; shift 2 ;;
     --virtual-display) virtual_display=1; shift ;;
     --probe) probe=$2; shift 2 ;;
     *) usage ;;
@@ -46,6 +50,11 @@ dir=$(cd "$dir" && pwd)
 prefix=$dir/wineprefix
 session_file=$dir/wine-session.env
 [[ -n $probe ]] || probe=$dir/bin/probe.exe
+if [[ -z $arch ]]; then
+    arch=win32
+    [[ $(basename "$dir") == *win64* ]] && arch=win64
+fi
+[[ $arch == win32 || $arch == win64 ]] || usage
 
 # The locale decides the ANSI code page of every Wine process: keep it identical for every call.
 wine_locale() {
@@ -53,6 +62,10 @@ wine_locale() {
     unset LC_ALL LC_CTYPE LC_MESSAGES LC_COLLATE LC_NUMERIC LC_TIME LC_MONETARY
     export WINEDEBUG=-all
     export WINEPREFIX=$prefix
+    # Debian's wine, wineboot and winepath would start the 32-bit loader: never for a 64-bit prefix.
+    if [[ $arch == win64 && :$PATH: != *":$root/tools/wine64:"* ]]; then
+        export PATH=$root/tools/wine64:$PATH
+    fi
 }
 
 # A zombie counts as gone: the init of some machines reaps orphans only after a second or more.
@@ -94,7 +107,7 @@ start_virtual_display() {
 create_prefix() {
     echo "wine-session: creating the Wine prefix $prefix (once; about 20 s)" >&2
     # No Mono or Gecko: their installers would open dialogs that nobody answers.
-    WINEARCH=win32 WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -i >"$dir/wineboot.log" 2>&1 ||
+    WINEARCH=$arch WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -i >"$dir/wineboot.log" 2>&1 ||
         die "wineboot -i failed (see $dir/wineboot.log)"
     wait_for_wineserver
 }
@@ -171,6 +184,7 @@ write_session_file() {
         printf 'export LANG=%q\n' "$LANG"
         echo 'unset LC_ALL LC_CTYPE LC_MESSAGES LC_COLLATE LC_NUMERIC LC_TIME LC_MONETARY'
         printf 'export WINEDEBUG=%q\n' "$WINEDEBUG"
+        [[ $arch == win32 ]] || printf 'export PATH=%q\n' "$PATH"
         printf 'export CASESWITCH_XVFB_PID=%q\n' "${xvfb_pid:-}"
         printf 'export CASESWITCH_WINESERVER_PID=%q\n' "${wineserver_pid:-}"
     } >"$tmp"
@@ -222,6 +236,11 @@ start_session() {
         start_virtual_display
     fi
     local stamp=$prefix/.caseswitch-settings
+    # Wine notes the prefix's architecture in its registry file; a prefix of the other one cannot be used.
+    local made_for=
+    [[ ! -f $prefix/system.reg ]] || made_for=$(sed -n 's/^#arch=//p' "$prefix/system.reg" | head -n 1)
+    [[ -z $made_for || $made_for == "$arch" ]] ||
+        die "$prefix is a $made_for prefix, not $arch: remove it, or use another --dir"
     # No stamp: never created, or its creation was cut short; wineboot -i completes either.
     [[ -f $stamp ]] || create_prefix
     [[ $(cat "$stamp" 2>/dev/null) == "$kSettingsVersion" ]] || apply_settings
