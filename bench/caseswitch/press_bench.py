@@ -9,6 +9,11 @@ clipboard its earlier text again (seen from inside Wine by casetool's wait-switc
 the clipboard only once the document is converted). Prints the median, p95 and maximum of those
 times and how many presses were correct.
 
+For the program it also prints where a press's time goes, from the moments the program marks with
+OutputDebugStringA (Wine prints them with warn+debugstr; their ticks are QueryPerformanceCounter's,
+which under Wine is CLOCK_MONOTONIC_RAW in 100 ns units): the median of each phase, and of the
+program's own share, which is everything but the hot key's arrival and the waits for the target.
+
 Run it in a Wine session of a Windows build tree, e.g.
 
     tools/wine-session.sh start --dir build/win32
@@ -18,6 +23,7 @@ Run it in a Wine session of a Windows build tree, e.g.
 import ctypes
 import json
 import os
+import re
 import statistics
 import sys
 import time
@@ -56,10 +62,10 @@ class XTest:
         self.caps = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(b"Caps_Lock"))
 
     def press_hot_key(self):
-        """Returns the monotonic time of the CapsLock press, when the hot key fires."""
+        """Returns the time of the CapsLock press, when the hot key fires, on CLOCK_MONOTONIC_RAW."""
         self.xtst.XTestFakeKeyEvent(self.display, self.ctrl, 1, 0)
         self.x11.XFlush(self.display)
-        pressed = time.monotonic()
+        pressed = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
         self.xtst.XTestFakeKeyEvent(self.display, self.caps, 1, 0)
         self.x11.XFlush(self.display)
         self.xtst.XTestFakeKeyEvent(self.display, self.caps, 0, 0)
@@ -68,8 +74,48 @@ class XTest:
         return pressed
 
 
+# The phases of a press: name, the mark it starts at, the mark it ends at. None is the X key press.
+PHASES = [
+    ("hot key arrival", None, "hotkey"),
+    ("release wait", "hotkey", "released"),
+    ("copy (target)", "copy-keys", "copied"),
+    ("render request (target)", "paste-keys", "rendered"),
+    ("paste closed (target)", "rendered", "pasted"),
+    ("restore", "pasted", "restored"),
+]
+TARGET_PHASES = [name for name, _, _ in PHASES if name.endswith("(target)")]
+
+
+def phase_marks(log):
+    """The program's marks from its Wine log, as [(name, seconds on CLOCK_MONOTONIC_RAW)]."""
+    log.seek(0)
+    return [(name.decode(), int(ticks) / 1e7)
+            for name, ticks in re.findall(rb"CaseSwitch ([a-z-]+) (\d+)", log.read())]
+
+
+def phase_times(marks, press_times):
+    """Per press, each phase's length in ms and the program's own share, from the marks that follow
+    the press (up to the next one)."""
+    presses = []
+    for i, pressed in enumerate(press_times):
+        until = press_times[i + 1] if i + 1 < len(press_times) else float("inf")
+        seen = {}
+        for name, at in marks:
+            if pressed <= at < until:
+                seen.setdefault(name, at)
+        seen[None] = pressed
+        if not all(start in seen and end in seen for _, start, end in PHASES):
+            continue
+        lengths = {name: (seen[end] - seen[start]) * 1000 for name, start, end in PHASES}
+        whole = (seen["restored"] - seen["hotkey"]) * 1000
+        lengths["program's own share"] = whole - sum(lengths[name] for name in TARGET_PHASES)
+        presses.append(lengths)
+    return presses
+
+
 def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPAD):
-    switcher = start_program(exe=exe, env=env)
+    traced = window_class == "FormWindow"
+    switcher = start_program(exe=exe, env=dict(env, WINEDEBUG="-all,warn+debugstr") if traced else env)
     switcher_window = probe.wait_window(window_class) if window_class == "FormWindow" else None
     if window_class != "FormWindow":
         wait_until(lambda: probe.find_window(window_class), 15, f"the {name}'s window")
@@ -80,6 +126,7 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPA
     wait_until(lambda: probe.foreground() == editor_window, 5, f"{target['name']} in the foreground")
 
     times = []
+    press_times = []
     correct = 0
     failures = {}
     memory_at_start = anonymous_kilobytes(switcher)
@@ -97,8 +144,9 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPA
             tool.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode())
             tool.process.stdin.flush()
             pressed = xtest.press_hot_key()
+            press_times.append(pressed)
             answer = json.loads(tool._read_line(PRESS_TIMEOUT_MS / 1000 + 15))
-            done = time.monotonic()
+            done = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
             if answer.get("document") and answer.get("clipboard"):
                 correct += 1
                 times.append((done - pressed) * 1000)
@@ -121,6 +169,13 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPA
     for what in list(failures.values())[:4]:
         print(f"  {name} failed: {what}")
     print(f"  {name} memory: {memory_at_start} kB anonymous resident after start, {memory_after} kB after {presses} presses")
+    if traced:
+        phases = phase_times(phase_marks(switcher.log), press_times)
+        print(f"  {name}, {target['name']}: median of each phase over {len(phases)} traced presses")
+        for phase in [name for name, _, _ in PHASES] + ["program's own share"]:
+            values = [press[phase] for press in phases]
+            if values:
+                print(f"    {phase:<28} {statistics.median(values):7.2f} ms")
     return times, correct
 
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "runtime/Runtime.h"
 
@@ -15,32 +14,40 @@ namespace runtime {
 // prompt, where the shell runs it.
 bool ForegroundIsConsole();
 
-// Waits until neither key (virtual-key codes) is held down, handling only the messages other
-// threads send meanwhile; false when one is still held after `milliseconds`.
+// Waits until neither key (virtual-key codes) nor any modifier key (Shift, Ctrl, Alt, either
+// Windows key) is held down, handling only the messages other threads send meanwhile; false when
+// one is still held after `milliseconds`. A held modifier would turn an injected keystroke into
+// another command, and a release landing among the injected keys would split them.
 bool WaitForKeysReleased(std::int32_t key1, std::int32_t key2, std::int32_t milliseconds);
 
 // One press's trip through the clipboard, in the order of its steps: save the clipboard, let the
 // copy keystroke arrive, offer the converted text, let the paste keystroke take it, put the saved
-// content back. Every wait is bounded and handles only messages sent by other threads, so a
-// further hot-key press stays queued until this exchange is over. Lives for one press.
+// content back. The exchange outlives the handler that begins it: every wait is a phase of the
+// runtime's exchange window, driven by the clipboard's and the target's messages and by timers,
+// so that the program's window stays responsive however long the target takes. One exchange at a
+// time: a press while one is under way does nothing.
 class ClipboardExchange {
 public:
-    ClipboardExchange();
-    // Puts the saved content back if RestoreClipboard has not run yet.
-    ~ClipboardExchange();
+    // The step the program runs once the copy has arrived or its wait is over.
+    using CopyStep = void (*)(ClipboardExchange& exchange);
+
     ClipboardExchange(const ClipboardExchange&) = delete;
     ClipboardExchange& operator=(const ClipboardExchange&) = delete;
 
-    // Saves every copyable format of the clipboard, and notes its sequence number and the
-    // foreground window for the copy that follows. False when the clipboard stayed busy: then
-    // nothing was read and nothing will be written.
+    // Saves every copyable format of the clipboard, and notes its sequence number and the window
+    // with the keyboard focus for the copy that follows. False when the clipboard stayed busy:
+    // then nothing was read and nothing will be written.
     bool SaveClipboard();
     // The saved content's text (CF_TEXT), handed over once; null when it held none.
     Text TakeSavedText();
 
-    // After the copy keystroke: waits until new content has reached the clipboard and reads it.
-    // False when none came within `milliseconds`.
-    bool WaitForCopy(std::int32_t milliseconds);
+    // After the copy keystroke: runs `then` once the target's copy has reached the clipboard and
+    // has been read, or once `milliseconds` have passed without it. Content another program puts
+    // on the clipboard meanwhile is not the copy: it becomes the content to put back. A copy that
+    // arrives after the bound is put back when it comes.
+    void AwaitCopy(std::int32_t milliseconds, CopyStep then);
+    // Whether the copy arrived and was read.
+    bool Copied() const;
     // The copied text (CF_TEXT), handed over once; null when the copy held no text.
     Text TakeCopiedText();
     // Whether the copy is plain text that may be converted and pasted back: false for a copy
@@ -52,22 +59,30 @@ public:
     // CF_TEXT, as CF_UNICODETEXT (code page 936's reading of it, or the copied Unicode text
     // converted the same way when that does not survive code page 936, so that no character is
     // lost), with CF_LOCALE naming code page 936, and with the copy's rich text and HTML converted
-    // the same way, so that the target pastes its preferred form with its formatting.
+    // the same way, so that the target pastes its preferred form with its formatting. False when
+    // the clipboard changed since the copy or refused the offer.
     bool OfferConverted(const char* converted, bool toLower);
-    // Whether the window that took the copy keystroke is still in the foreground.
-    bool SameForeground() const;
-    // After the paste keystroke: waits until the paste has taken the offered text and the pasting
-    // program has let go of the clipboard. False when that did not happen within `milliseconds`.
-    bool WaitForPaste(std::int32_t milliseconds);
+    // Whether the window that had the keyboard focus at the copy still has it, in the foreground.
+    bool SameFocus() const;
+    // After the paste keystroke: the saved content goes back once the target has taken the offer
+    // and its paste is over, or after `milliseconds` without a paste.
+    void AwaitPaste(std::int32_t milliseconds);
 
-    // Puts the saved content back when the clipboard has changed since it was saved, unless
-    // another program has put content of its own there meanwhile. False when the clipboard could
-    // not be written.
-    bool RestoreClipboard();
+    // Ends the exchange: puts the saved content back when the clipboard holds the copy or the
+    // offer, never over content another program has put there since. A busy clipboard is asked
+    // for again until it is free (bounded).
+    void RestoreClipboard();
+
+    struct State;
 
 private:
-    struct State;
-    std::unique_ptr<State> state;
+    explicit ClipboardExchange(State& state) : state(state) {}
+    friend ClipboardExchange* BeginClipboardExchange();
+
+    State& state;
 };
+
+// The exchange for a new press, or null while an earlier press's exchange is under way.
+ClipboardExchange* BeginClipboardExchange();
 
 } // namespace runtime

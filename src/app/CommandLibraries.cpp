@@ -1,6 +1,7 @@
 #include "runtime/CommandLibraries.h"
 
 #include "app/LibraryServices.h"
+#include "caseswitch/ClipboardExchangeEnd.h"
 
 namespace runtime {
 namespace {
@@ -12,7 +13,9 @@ template <LibraryId Id> std::int32_t NotifyLibrary(std::int32_t code, std::intpt
         libraryCallbacks[static_cast<int>(Id)] = reinterpret_cast<ServiceCallback>(value);
         return 0;
     }
-    // None of the libraries keeps anything that must be given back at the end.
+    // The user's clipboard content goes back before the program ends, also in the middle of a
+    // press; nothing else a library keeps must be given back.
+    if (code == kLibraryEnd && Id == LibraryId::Extension) FinishClipboardExchange();
     return kNotHandled;
 }
 

@@ -25,10 +25,12 @@ constexpr std::int32_t kDirectionBytePosition = 2;
 // The physical release of the hot key must not land among the injected keystrokes: a Ctrl let go
 // between them turns the paste into a typed "V".
 constexpr std::int32_t kReleaseWaitMilliseconds = 2000;
-// Programs copy within a few milliseconds; this much leaves room for a busy one.
-constexpr std::int32_t kCopyWaitMilliseconds = 500;
-// After this long without the paste taking the text, the earlier content goes back regardless.
-constexpr std::int32_t kPasteWaitMilliseconds = 1000;
+// Programs copy within a few milliseconds, a busy one within a second or two. A copy that comes
+// later still is noticed, and the earlier content put back over it.
+constexpr std::int32_t kCopyWaitMilliseconds = 5000;
+// A program recalculating, saving or working over a remote session may take this long to paste;
+// the earlier content goes back only after the paste, or after this long without one.
+constexpr std::int32_t kPasteWaitMilliseconds = 30000;
 
 void Keep(runtime::Text& kept, runtime::Text replacement) {
     runtime::ReleaseMemory(kept);
@@ -47,32 +49,17 @@ void HotKeyStep() {
     }
 }
 
-void CaseSwitchAction(std::int32_t first, std::int32_t second) {
-    static_cast<void>(second);
-    // 0 is no hot key at all: a refused registration must not make the label's events act.
-    if (hotKeyId == 0 || first != hotKeyId) return;
-    // A console takes Ctrl+C for an interrupt and runs what is pasted at its prompt.
-    if (runtime::ForegroundIsConsole()) return;
-    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds)) return;
+namespace {
 
-    runtime::ClipboardExchange exchange;
-    // A clipboard that stays busy: no keystrokes, no writes.
-    if (!exchange.SaveClipboard()) return;
-    Keep(savedClipboardText, exchange.TakeSavedText());
-
-    runtime::SimulateKeys(kControlKey, kCopyKey);
+// The second half of a press, run once the copy has arrived (or its wait is over). Whatever it
+// leaves undone, the exchange puts the earlier content back.
+void PasteConverted(runtime::ClipboardExchange& exchange) {
     // Nothing copied: nothing is pasted, and the clipboard goes back.
-    if (!exchange.WaitForCopy(kCopyWaitMilliseconds)) {
-        exchange.RestoreClipboard();
-        return;
-    }
+    if (!exchange.Copied()) return;
     Keep(copiedSelection, exchange.TakeCopiedText());
     // No text, or content that plain text cannot stand for (a spreadsheet's cells, a code editor's
     // whole-line copy, files): nothing is pasted, and the clipboard goes back.
-    if (copiedSelection == nullptr || !exchange.CopyIsText()) {
-        exchange.RestoreClipboard();
-        return;
-    }
+    if (copiedSelection == nullptr || !exchange.CopyIsText()) return;
 
     const std::int32_t code = runtime::GetCharCode(copiedSelection, kDirectionBytePosition);
     const bool toLower = code >= 65 && code <= 90;
@@ -80,12 +67,34 @@ void CaseSwitchAction(std::int32_t first, std::int32_t second) {
     const bool offered = exchange.OfferConverted(converted ? converted : "", toLower);
     runtime::ReleaseMemory(converted);
 
-    // The paste goes only where the copy came from.
-    if (offered && exchange.SameForeground()) {
+    // The paste goes only to the field the copy came from.
+    if (offered && exchange.SameFocus()) {
         runtime::SimulateKeys(kControlKey, kPasteKey);
-        exchange.WaitForPaste(kPasteWaitMilliseconds);
+        exchange.AwaitPaste(kPasteWaitMilliseconds);
     }
-    exchange.RestoreClipboard();
+}
+
+} // namespace
+
+void CaseSwitchAction(std::int32_t first, std::int32_t second) {
+    static_cast<void>(second);
+    // 0 is no hot key at all: a refused registration must not make the label's events act.
+    if (hotKeyId == 0 || first != hotKeyId) return;
+    // A console takes Ctrl+C for an interrupt and runs what is pasted at its prompt.
+    if (runtime::ForegroundIsConsole()) return;
+    // One press, one action: while an earlier press's exchange is under way this one does nothing.
+    runtime::ClipboardExchange* exchange = runtime::BeginClipboardExchange();
+    if (exchange == nullptr) return;
+    // A clipboard that stays busy: no keystrokes, no writes.
+    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds) ||
+        !exchange->SaveClipboard()) {
+        exchange->RestoreClipboard();
+        return;
+    }
+    Keep(savedClipboardText, exchange->TakeSavedText());
+
+    runtime::SimulateKeys(kControlKey, kCopyKey);
+    exchange->AwaitCopy(kCopyWaitMilliseconds, &PasteConverted);
 }
 
 void ReleaseKeptTexts() {

@@ -1,23 +1,44 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "caseswitch/ClipboardExchangeEnd.h"
 #include "caseswitch/ClipboardGuard.h"
 #include "caseswitch/ClipboardSnapshot.h"
 #include "caseswitch/ConvertedOffer.h"
 #include "caseswitch/CopiedContent.h"
 #include "caseswitch/ExchangeWindow.h"
+#include "caseswitch/PhaseTrace.h"
 #include "caseswitch/SentMessageWait.h"
 #include "runtime/CaseSwitchCommands.h"
 
 namespace runtime {
 namespace {
 
-// A program that has just put its copy on the clipboard, or has asked for our text, may keep the
-// clipboard open a little longer while it finishes; so long we keep asking.
-constexpr DWORD kOpenAfterCopyMilliseconds = 250;
-constexpr DWORD kOpenForRestoreMilliseconds = 500;
+// The exchange window's timers: the bound of the phase under way, and the next look at a
+// clipboard that was busy.
+constexpr UINT_PTR kBoundTimer = 1;
+constexpr UINT_PTR kRetryTimer = 2;
+constexpr UINT kRetryMilliseconds = 10;
+// A restore that finds the clipboard busy keeps asking this long: the earlier content is the
+// user's, and a program holding the clipboard (a remote session, a slow clipboard manager) lets
+// go sooner or later.
+constexpr ULONGLONG kRestoreBoundMilliseconds = 30000;
+// A copy that comes after its wait is still recognised this long after the wait, and the earlier
+// content put back over it.
+constexpr UINT kLateCopyMilliseconds = 10000;
+// When the program or the session ends, the clipboard is asked for this long.
+constexpr DWORD kEndingRestoreMilliseconds = 2000;
+// A reader other than the target takes the offered data: the offer is made afresh so that the
+// target's own paste is seen. A reader that takes every new content stops this after a few times.
+constexpr int kMostOffersAgain = 3;
+// How often a pasting thread that answers with the clipboard still open is asked again at once.
+constexpr int kQuickPasteChecks = 20;
+constexpr DWORD kEagerPasteMilliseconds = 5;
+
+enum class Phase { Idle, Begun, AwaitingCopy, Converting, AwaitingPaste, Restoring };
 
 // The saved content's text, from the snapshot's own copy of its first text format.
 TextForms SavedForms(const ClipboardSnapshot& snapshot) {
@@ -41,108 +62,425 @@ struct MemoryRelease {
 };
 using OwnedText = std::unique_ptr<char, MemoryRelease>;
 
+DWORD ProcessOf(HWND window) {
+    DWORD process = 0;
+    if (window) GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+// The window with the keyboard focus in the thread of `foreground`.
+HWND FocusOf(HWND foreground) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 } // namespace
 
-struct ClipboardExchange::State {
-    ExchangeWindow window;
+struct ClipboardExchange::State final : ExchangeEvents {
+    Phase phase = Phase::Idle;
+
+    // The content to put back, and the clipboard's sequence number when it was last read.
     bool saved = false;
     ClipboardSnapshot snapshot;
     OwnedText savedText;
-    DWORD sequenceAtSave = 0;
-    HWND foregroundAtCopy = nullptr;
+    DWORD knownSequence = 0;
 
+    // The target: its foreground window and the window with its keyboard focus at the copy.
+    HWND foreground = nullptr;
+    HWND focus = nullptr;
+    DWORD targetProcesses[2] = {};
+
+    CopyStep onCopy = nullptr;
+    bool copyTooLate = false;
     bool copied = false;
     CopiedContent copy;
     OwnedText copiedText;
+    DWORD copySequence = 0;
 
     bool offered = false;
-    bool restored = false;
+    bool pasteRendered = false;
+    HWND pasteRequester = nullptr;
+    bool windowlessPaste = false;
+    int quickPasteChecks = 0;
+    bool offerAgain = false;
+    int offersAgain = 0;
+    ULONGLONG restoreDeadline = 0;
+    bool watchingLateCopy = false;
+
+    // Last: it may still report a rendering while it is destroyed.
+    std::unique_ptr<ExchangeWindow> window;
+
+    void Reset() {
+        saved = false;
+        snapshot = ClipboardSnapshot();
+        savedText.reset();
+        foreground = focus = nullptr;
+        targetProcesses[0] = targetProcesses[1] = 0;
+        onCopy = nullptr;
+        copyTooLate = copied = false;
+        copy = CopiedContent();
+        copiedText.reset();
+        offered = false;
+        pasteRendered = false;
+        pasteRequester = nullptr;
+        windowlessPaste = false;
+        quickPasteChecks = 0;
+        offerAgain = false;
+        offersAgain = 0;
+    }
+
+    HWND Handle() const { return window ? window->Handle() : nullptr; }
+
+    bool IsTarget(DWORD process) const {
+        return process != 0 && (process == targetProcesses[0] || process == targetProcesses[1]);
+    }
+    // Content without an owner window is nobody's copy: Windows refuses SetClipboardData after an
+    // ownerless EmptyClipboard, so it is at most a clearing of the clipboard by another program.
+    bool FromTarget(HWND owner) const { return owner && IsTarget(ProcessOf(owner)); }
+
+    // The clipboard holds what this press put there or took from the target, nobody's since.
+    bool HoldsOurs() const { return window->Owner() || (copied && GetClipboardSequenceNumber() == copySequence); }
+
+    void PutBackOnOpenClipboard() {
+        window->EmptyOpenClipboard();
+        snapshot.PutOnOpenClipboard();
+        // The content was in history and monitors already when it was first copied.
+        MarkOpenClipboardPrivate();
+        knownSequence = GetClipboardSequenceNumber();
+        TracePhase("restored");
+    }
+
+    void End() {
+        window->StopTimer(kBoundTimer);
+        window->StopTimer(kRetryTimer);
+        if (phase == Phase::Idle) return;
+        phase = Phase::Idle;
+        TracePhase("over");
+        if (!watchingLateCopy) window->Listen(false);
+    }
+
+    // Copy phase.
+    void LookForCopy() {
+        if (GetClipboardSequenceNumber() == knownSequence) return;
+        {
+            ClipboardGuard clipboard(Handle(), 0);
+            if (!clipboard.IsOpen()) {
+                window->StartTimer(kRetryTimer, kRetryMilliseconds);
+                return;
+            }
+            window->StopTimer(kRetryTimer);
+            // Read with the clipboard open, which nobody can change meanwhile.
+            knownSequence = GetClipboardSequenceNumber();
+            if (!FromTarget(GetClipboardOwner())) {
+                // Another program's content (a password manager clearing the clipboard, a clipboard
+                // synchroniser): it is what the user has now, so it is what goes back.
+                snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
+                return;
+            }
+            copy = ReadOpenClipboardCopy();
+            copiedText.reset(NewText(copy.text.ansi));
+            copySequence = knownSequence;
+            copied = true;
+        }
+        TracePhase("copied");
+        RunCopyStep();
+    }
+
+    void RunCopyStep() {
+        window->StopTimer(kBoundTimer);
+        window->StopTimer(kRetryTimer);
+        phase = Phase::Converting;
+        ClipboardExchange exchange(*this);
+        if (onCopy) onCopy(exchange);
+        // A step that neither awaited the paste nor restored leaves nothing pending.
+        if (phase == Phase::Converting) exchange.RestoreClipboard();
+    }
+
+    // Paste phase. The pasting thread answers the check once it retrieves messages again, that is
+    // when it is through with the keystroke whose handling pasted; its answer is looked at then.
+    void LookAtPaste() {
+        if (!pasteRendered) return;
+        // A program closes the clipboard within a millisecond or two of taking the text: looked at
+        // eagerly for so long, answering its further requests meanwhile.
+        if (!windowlessPaste &&
+            WaitUntil(kEagerPasteMilliseconds, [this] { return GetOpenClipboardWindow() != pasteRequester; })) {
+            PasteClosed();
+            return;
+        }
+        if (!window->SendPasteCheck(pasteRequester)) PasteAnswered(); // its window is gone
+    }
+
+    void PasteClosed() {
+        TracePhase("pasted");
+        ClipboardExchange(*this).RestoreClipboard();
+    }
+
+    void OfferAgainWhenFree() {
+        ClipboardGuard clipboard(Handle(), 0);
+        if (!clipboard.IsOpen()) {
+            window->StartTimer(kRetryTimer, kRetryMilliseconds);
+            return;
+        }
+        offerAgain = false;
+        if (pasteRendered || !window->Owner()) return;
+        ++offersAgain;
+        window->OfferAgainOnOpenClipboard();
+        MarkOpenClipboardPrivate();
+    }
+
+    // Restore phase.
+    void TryRestore() {
+        {
+            ClipboardGuard clipboard(Handle(), 0);
+            if (clipboard.IsOpen()) {
+                if (HoldsOurs()) PutBackOnOpenClipboard();
+            } else if (GetTickCount64() < restoreDeadline) {
+                window->StartTimer(kRetryTimer, kRetryMilliseconds);
+                return;
+            }
+        }
+        End();
+    }
+
+    void StartLateCopyWatch() {
+        watchingLateCopy = true;
+        window->Listen(true);
+        window->StartTimer(kBoundTimer, kLateCopyMilliseconds);
+    }
+
+    void StopLateCopyWatch() {
+        if (!watchingLateCopy) return;
+        watchingLateCopy = false;
+        window->StopTimer(kBoundTimer);
+        if (phase == Phase::Idle) window->Listen(false);
+    }
+
+    void LateCopyCheck() {
+        if (GetClipboardSequenceNumber() == knownSequence) return;
+        {
+            ClipboardGuard clipboard(Handle());
+            if (clipboard.IsOpen() && GetClipboardSequenceNumber() != knownSequence && FromTarget(GetClipboardOwner()))
+                PutBackOnOpenClipboard();
+        }
+        StopLateCopyWatch();
+    }
+
+    // Ends a pending exchange at once, putting the saved content back where it is due.
+    void FinishNow() {
+        StopLateCopyWatch();
+        if (phase == Phase::Idle) return;
+        if (saved) {
+            ClipboardGuard clipboard(Handle(), kEndingRestoreMilliseconds);
+            if (clipboard.IsOpen() && HoldsOurs()) PutBackOnOpenClipboard();
+        }
+        End();
+    }
+
+    void MarkOpenClipboardPrivate() { window->MarkOpenClipboardPrivate(); }
+
+    // ExchangeEvents
+    void ClipboardChanged() override {
+        if (phase == Phase::AwaitingCopy) {
+            LookForCopy();
+        } else if (phase == Phase::Idle && watchingLateCopy) {
+            LateCopyCheck();
+        }
+    }
+
+    void Rendered(HWND requester, DWORD requesterProcess) override {
+        if (phase != Phase::AwaitingPaste && phase != Phase::Converting) return;
+        // A reader without a window cannot be told apart from the target: Wine's OLE clipboard,
+        // through which rich-text editors paste, reads so. It counts as the target's paste, checked
+        // through the target's focused window, and the restore's own open waits until it is done.
+        if (!requester || IsTarget(requesterProcess)) {
+            if (!pasteRendered) TracePhase("rendered");
+            pasteRendered = true;
+            pasteRequester = requester ? requester : (focus ? focus : foreground);
+            windowlessPaste = requester == nullptr;
+            // Looked at once this rendering has been answered.
+            window->PostPasteCheck();
+        } else if (!pasteRendered && offersAgain < kMostOffersAgain) {
+            // Someone else took it (a viewer, a reader without a window): the paste is still to come.
+            offerAgain = true;
+            window->StartTimer(kRetryTimer, kRetryMilliseconds);
+        }
+    }
+
+    void PasteCheck() override {
+        // A handler that began an exchange and returned without going on leaves nothing pending.
+        if (phase == Phase::Begun) End();
+        if (phase == Phase::AwaitingPaste) LookAtPaste();
+    }
+
+    void PasteAnswered() override {
+        if (phase != Phase::AwaitingPaste || !pasteRendered) return;
+        // Still reading: it answered from inside its paste (while asking for another format). It is
+        // asked again at once a few times, then a little later, so that a reader that keeps the
+        // clipboard open while it handles messages is not kept answering.
+        if (!windowlessPaste && GetOpenClipboardWindow() == pasteRequester) {
+            if (++quickPasteChecks >= kQuickPasteChecks || !window->SendPasteCheck(pasteRequester))
+                window->StartTimer(kRetryTimer, kRetryMilliseconds);
+            return;
+        }
+        PasteClosed();
+    }
+
+    void TimerElapsed(UINT_PTR timer) override {
+        window->StopTimer(timer);
+        if (timer == kRetryTimer) {
+            if (phase == Phase::AwaitingCopy) LookForCopy();
+            if (phase == Phase::AwaitingPaste && offerAgain) OfferAgainWhenFree();
+            if (phase == Phase::AwaitingPaste) LookAtPaste();
+            if (phase == Phase::Restoring) TryRestore();
+            return;
+        }
+        switch (phase) {
+        case Phase::AwaitingCopy:
+            copyTooLate = true;
+            RunCopyStep();
+            break;
+        case Phase::AwaitingPaste:
+            ClipboardExchange(*this).RestoreClipboard();
+            break;
+        case Phase::Idle:
+            StopLateCopyWatch();
+            break;
+        default:
+            break;
+        }
+    }
+
+    void TakenOver() override {
+        if (phase == Phase::AwaitingPaste || phase == Phase::Restoring) End();
+    }
+
+    void SessionEnding() override { FinishNow(); }
 };
 
-ClipboardExchange::ClipboardExchange() : state(std::make_unique<State>()) {}
+namespace {
 
-ClipboardExchange::~ClipboardExchange() {
-    RestoreClipboard();
+ClipboardExchange::State& TheState() {
+    // The one exchange of the process: it lives from one press to the end of its paste, beyond the
+    // handler that began it.
+    static ClipboardExchange::State state;
+    return state;
+}
+
+} // namespace
+
+ClipboardExchange* BeginClipboardExchange() {
+    ClipboardExchange::State& state = TheState();
+    if (state.phase != Phase::Idle) return nullptr;
+    state.StopLateCopyWatch();
+    state.Reset();
+    if (!state.Handle()) state.window = std::make_unique<ExchangeWindow>(state);
+    if (!state.Handle()) return nullptr;
+    state.phase = Phase::Begun;
+    // Seen once the handler that begins it has returned.
+    state.window->PostPasteCheck();
+    static ClipboardExchange exchange(state);
+    return &exchange;
+}
+
+bool ClipboardExchangeUnderWay() {
+    return TheState().phase != Phase::Idle;
+}
+
+void FinishClipboardExchange() {
+    ClipboardExchange::State& state = TheState();
+    if (!state.window) return;
+    state.FinishNow();
+    // Data still unrendered is rendered as the window goes.
+    state.window.reset();
 }
 
 bool ClipboardExchange::SaveClipboard() {
-    if (!state->window.Handle()) return false;
-    ClipboardGuard clipboard(state->window.Handle());
+    if (state.phase != Phase::Begun || !state.Handle()) return false;
+    // Listening first: no change between the save and the copy goes unnoticed.
+    state.window->Listen(true);
+    ClipboardGuard clipboard(state.Handle());
     if (!clipboard.IsOpen()) return false;
-    state->snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
-    state->savedText.reset(NewText(SavedForms(state->snapshot).ansi));
-    state->sequenceAtSave = GetClipboardSequenceNumber();
-    state->foregroundAtCopy = GetForegroundWindow();
-    state->saved = true;
+    state.snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
+    state.savedText.reset(NewText(SavedForms(state.snapshot).ansi));
+    state.knownSequence = GetClipboardSequenceNumber();
+    state.foreground = GetForegroundWindow();
+    state.focus = FocusOf(state.foreground);
+    state.targetProcesses[0] = ProcessOf(state.foreground);
+    state.targetProcesses[1] = ProcessOf(state.focus);
+    state.saved = true;
     return true;
 }
 
 Text ClipboardExchange::TakeSavedText() {
-    return state->savedText.release();
+    return state.savedText.release();
 }
 
-bool ClipboardExchange::WaitForCopy(std::int32_t milliseconds) {
-    if (!state->saved) return false;
-    const DWORD before = state->sequenceAtSave;
-    if (!WaitUntil(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds),
-                   [before] { return GetClipboardSequenceNumber() != before; })) {
-        return false;
+void ClipboardExchange::AwaitCopy(std::int32_t milliseconds, CopyStep then) {
+    if (state.phase != Phase::Begun) return;
+    state.onCopy = then;
+    if (!state.saved) {
+        state.RunCopyStep();
+        return;
     }
-    ClipboardGuard clipboard(state->window.Handle(), kOpenAfterCopyMilliseconds);
-    if (!clipboard.IsOpen()) return false;
-    state->copy = ReadOpenClipboardCopy();
-    state->copiedText.reset(NewText(state->copy.text.ansi));
-    state->copied = true;
-    return true;
+    state.phase = Phase::AwaitingCopy;
+    TracePhase("copy-keys");
+    state.window->StartTimer(kBoundTimer, static_cast<UINT>(milliseconds < 0 ? 0 : milliseconds));
 }
 
-bool ClipboardExchange::CopyIsText() const {
-    return state->copied && state->copy.verdict == CopyVerdict::Text;
+bool ClipboardExchange::Copied() const {
+    return state.copied;
 }
 
 Text ClipboardExchange::TakeCopiedText() {
-    return state->copiedText.release();
+    return state.copiedText.release();
+}
+
+bool ClipboardExchange::CopyIsText() const {
+    return state.copied && state.copy.verdict == CopyVerdict::Text;
 }
 
 bool ClipboardExchange::OfferConverted(const char* converted, bool toLower) {
-    if (!state->copied) return false;
-    std::vector<OfferedFormat> offer = MakeConvertedOffer(state->copy, converted, toLower);
-    ClipboardGuard clipboard(state->window.Handle());
+    if (state.phase != Phase::Converting || !state.copied) return false;
+    std::vector<OfferedFormat> offer = MakeConvertedOffer(state.copy, converted, toLower);
+    ClipboardGuard clipboard(state.Handle());
     if (!clipboard.IsOpen()) return false;
-    state->offered = true;
-    return state->window.OfferOnOpenClipboard(std::move(offer));
+    // Content another program has put there since the copy is not ours to replace.
+    if (GetClipboardSequenceNumber() != state.copySequence) return false;
+    state.offered = true;
+    return state.window->OfferOnOpenClipboard(std::move(offer));
 }
 
-bool ClipboardExchange::SameForeground() const {
-    return state->foregroundAtCopy != nullptr && GetForegroundWindow() == state->foregroundAtCopy;
+bool ClipboardExchange::SameFocus() const {
+    return state.foreground != nullptr && GetForegroundWindow() == state.foreground &&
+           FocusOf(state.foreground) == state.focus;
 }
 
-bool ClipboardExchange::WaitForPaste(std::int32_t milliseconds) {
-    if (!state->offered) return false;
-    ExchangeWindow& window = state->window;
-    DWORD targetProcess = 0;
-    GetWindowThreadProcessId(state->foregroundAtCopy, &targetProcess);
-    return WaitUntil(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds), [&] {
-        if (window.TakenOver()) return true;
-        if (!window.Rendered()) return false;
-        HWND requester = window.RenderRequester();
-        if (!requester) return true; // opened without a window: the restore's own open waits for it
-        // Someone else fetched the text (a clipboard viewer, say): the paste may still be to come.
-        if (window.RenderRequesterProcess() != targetProcess) return false;
-        return GetOpenClipboardWindow() != requester;
-    });
+void ClipboardExchange::AwaitPaste(std::int32_t milliseconds) {
+    if (state.phase != Phase::Converting || !state.offered) {
+        RestoreClipboard();
+        return;
+    }
+    state.phase = Phase::AwaitingPaste;
+    TracePhase("paste-keys");
+    state.window->StartTimer(kBoundTimer, static_cast<UINT>(milliseconds < 0 ? 0 : milliseconds));
 }
 
-bool ClipboardExchange::RestoreClipboard() {
-    if (!state->saved || state->restored) return true;
-    state->restored = true;
-    if (state->window.TakenOver()) return true;
-    // Nothing was copied and nothing offered: the clipboard still holds what it held, untouched.
-    if (!state->offered && GetClipboardSequenceNumber() == state->sequenceAtSave) return true;
-    ClipboardGuard clipboard(state->window.Handle(), kOpenForRestoreMilliseconds);
-    if (!clipboard.IsOpen()) return false;
-    state->window.EmptyOpenClipboard();
-    return state->snapshot.PutOnOpenClipboard();
+void ClipboardExchange::RestoreClipboard() {
+    if (state.phase == Phase::Idle || state.phase == Phase::Restoring) return;
+    state.window->StopTimer(kBoundTimer);
+    state.window->StopTimer(kRetryTimer);
+    if (!state.saved || (!state.offered && !state.copied)) {
+        // Nothing was written: the clipboard holds what it held, or what another program put there.
+        const bool watch = state.saved && state.copyTooLate;
+        state.End();
+        if (watch) state.StartLateCopyWatch();
+        return;
+    }
+    state.phase = Phase::Restoring;
+    state.restoreDeadline = GetTickCount64() + kRestoreBoundMilliseconds;
+    state.TryRestore();
 }
 
 } // namespace runtime

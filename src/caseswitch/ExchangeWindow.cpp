@@ -6,6 +6,8 @@ namespace runtime {
 namespace {
 
 constexpr char kClassName[] = "CaseSwitchClipboardExchange";
+// Posted to itself: handled once every message queued before it has been.
+constexpr UINT kPasteCheckMessage = WM_APP + 1;
 
 bool RegisterExchangeClass(WNDPROC procedure) {
     WNDCLASSEXA windowClass = {};
@@ -17,7 +19,7 @@ bool RegisterExchangeClass(WNDPROC procedure) {
 }
 
 // Marks that ask clipboard history, cloud clipboard sync and clipboard managers to leave the
-// content alone: a converted text lives on the clipboard for a few milliseconds only.
+// content alone: a converted text lives on the clipboard only until the paste has taken it.
 bool PutMark(const char* name) {
     const UINT format = RegisterClipboardFormatA(name);
     if (format == 0) return false;
@@ -28,32 +30,38 @@ bool PutMark(const char* name) {
     return true;
 }
 
+ExchangeWindow* FromHandle(HWND window) {
+    return reinterpret_cast<ExchangeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 } // namespace
 
-ExchangeWindow::ExchangeWindow() {
+ExchangeWindow::ExchangeWindow(ExchangeEvents& events) : events(events) {
     if (!RegisterExchangeClass(&Procedure)) return;
-    window =
-        CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
+    window = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
     if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 ExchangeWindow::~ExchangeWindow() {
     if (!window) return;
+    Listen(false);
     // Destroying an owner with data still unrendered makes the system ask for all of it
     // (WM_RENDERALLFORMATS), which the procedure still answers from this object.
     DestroyWindow(window);
 }
 
 bool ExchangeWindow::OfferOnOpenClipboard(std::vector<OfferedFormat> formats) {
-    EmptyOpenClipboard();
     offered.clear();
-    rendered = false;
-    renderRequester = nullptr;
-    renderRequesterProcess = 0;
-    takenOver = false;
+    for (OfferedFormat& format : formats)
+        offered.push_back({std::move(format), false});
+    return OfferAgainOnOpenClipboard();
+}
+
+bool ExchangeWindow::OfferAgainOnOpenClipboard() {
+    EmptyOpenClipboard();
     bool allOffered = true;
-    for (OfferedFormat& format : formats) {
-        Offered entry{std::move(format), false};
+    for (Offered& entry : offered) {
         if (entry.format.delayed) {
             SetClipboardData(entry.format.format, nullptr);
             // The clipboard lists a delayed format as soon as it is announced; only its data is missing.
@@ -62,23 +70,55 @@ bool ExchangeWindow::OfferOnOpenClipboard(std::vector<OfferedFormat> formats) {
         } else {
             allOffered = PutOpenClipboardBytes(entry.format.format, entry.format.bytes) && allOffered;
         }
-        offered.push_back(std::move(entry));
     }
+    MarkOpenClipboardPrivate();
+    return allOffered;
+}
+
+void ExchangeWindow::MarkOpenClipboardPrivate() {
     PutMark("ExcludeClipboardContentFromMonitorProcessing");
     PutMark("CanIncludeInClipboardHistory");
-    return allOffered;
 }
 
 void ExchangeWindow::EmptyOpenClipboard() {
     emptying = true;
     EmptyClipboard();
     emptying = false;
-    DropPending();
+    DropOffer();
 }
 
-void ExchangeWindow::DropPending() {
+void ExchangeWindow::DropOffer() {
     for (Offered& entry : offered)
         entry.pending = false;
+}
+
+void ExchangeWindow::Listen(bool on) {
+    if (on == listening || !window) return;
+    listening = on ? AddClipboardFormatListener(window) != FALSE : (RemoveClipboardFormatListener(window), false);
+}
+
+void ExchangeWindow::StartTimer(UINT_PTR timer, UINT milliseconds) {
+    if (window) SetTimer(window, timer, milliseconds, nullptr);
+}
+
+void ExchangeWindow::StopTimer(UINT_PTR timer) {
+    if (window) KillTimer(window, timer);
+}
+
+void ExchangeWindow::PostPasteCheck() {
+    if (window) PostMessageA(window, kPasteCheckMessage, 0, 0);
+}
+
+bool ExchangeWindow::SendPasteCheck(HWND target) {
+    // WM_NULL changes nothing; a thread answers a sent message only when it retrieves messages,
+    // that is once it is done with the message it is handling.
+    return window && SendMessageCallbackA(target, WM_NULL, 0, 0, &Answered, reinterpret_cast<ULONG_PTR>(window));
+}
+
+void CALLBACK ExchangeWindow::Answered(HWND, UINT, ULONG_PTR data, LRESULT) {
+    // By handle: the exchange window may have gone while the answer was on its way.
+    HWND window = reinterpret_cast<HWND>(data);
+    if (ExchangeWindow* self = IsWindow(window) ? FromHandle(window) : nullptr) self->events.PasteAnswered();
 }
 
 void ExchangeWindow::Render(UINT format) {
@@ -86,12 +126,11 @@ void ExchangeWindow::Render(UINT format) {
         if (entry.format.format != format || !entry.pending) continue;
         entry.pending = false;
         if (!PutOpenClipboardBytes(format, entry.format.bytes)) return;
-        if (!rendered) {
-            // Noted now: the requester's window may be gone by the time anyone asks.
-            renderRequester = GetOpenClipboardWindow();
-            if (renderRequester) GetWindowThreadProcessId(renderRequester, &renderRequesterProcess);
-        }
-        rendered = true;
+        // Noted now: the requester's window may be gone by the time anyone asks.
+        HWND requester = GetOpenClipboardWindow();
+        DWORD process = 0;
+        if (requester) GetWindowThreadProcessId(requester, &process);
+        events.Rendered(requester, process);
         return;
     }
 }
@@ -103,7 +142,7 @@ void ExchangeWindow::RenderAll() {
 }
 
 LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ExchangeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    ExchangeWindow* self = FromHandle(window);
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_RENDERFORMAT:
@@ -116,8 +155,25 @@ LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wPa
         return 0;
     }
     case WM_DESTROYCLIPBOARD:
-        if (!self->emptying) self->takenOver = true;
-        self->DropPending();
+        self->DropOffer();
+        if (!self->emptying) self->events.TakenOver();
+        return 0;
+    case WM_CLIPBOARDUPDATE:
+        self->events.ClipboardChanged();
+        return 0;
+    case WM_TIMER:
+        self->events.TimerElapsed(wParam);
+        return 0;
+    case kPasteCheckMessage:
+        self->events.PasteCheck();
+        return 0;
+    // The process may be ended without notice once the session's end is under way: the earlier
+    // content goes back at the first word of it.
+    case WM_QUERYENDSESSION:
+        self->events.SessionEnding();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) self->events.SessionEnding();
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -1,7 +1,9 @@
-// The runtime's own clipboard owner for one exchange of a selection: a message-only window that
-// hands out the offered text only when a paste asks for it (delayed rendering), so that the
-// exchange learns when the paste has taken it, and that notices when another program takes the
-// clipboard over.
+// The runtime's own clipboard owner for the exchanges of selections: a hidden window that hands
+// out the offered text only when a paste asks for it (delayed rendering), so that the exchange
+// learns who takes it and when, and that brings the exchange every other event it waits on:
+// clipboard changes, its timers, the answer of the pasting thread, another program taking the
+// clipboard over, the end of the session. It is a top-level window, never shown, because
+// message-only windows are not told that the session ends.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +20,31 @@ struct OfferedFormat {
     bool delayed = true;
 };
 
+// What the exchange window reports to the exchange.
+class ExchangeEvents {
+public:
+    // The clipboard's content changed (any program, this one included).
+    virtual void ClipboardChanged() = 0;
+    // Offered data was handed out to `requester`, the window that holds the clipboard open (null
+    // when it opened the clipboard without one), of process `requesterProcess` (0 then).
+    virtual void Rendered(HWND requester, DWORD requesterProcess) = 0;
+    // The message posted by PostPasteCheck came round, or the thread SendPasteCheck asked has
+    // answered.
+    virtual void PasteCheck() = 0;
+    virtual void PasteAnswered() = 0;
+    virtual void TimerElapsed(UINT_PTR timer) = 0;
+    // Another program emptied the clipboard after the offer: what is there now is theirs.
+    virtual void TakenOver() = 0;
+    // The session ends: the process may be ended as soon as this returns.
+    virtual void SessionEnding() = 0;
+
+protected:
+    ~ExchangeEvents() = default;
+};
+
 class ExchangeWindow {
 public:
-    ExchangeWindow();
+    explicit ExchangeWindow(ExchangeEvents& events);
     ~ExchangeWindow();
     ExchangeWindow(const ExchangeWindow&) = delete;
     ExchangeWindow& operator=(const ExchangeWindow&) = delete;
@@ -32,37 +56,42 @@ public:
     // format, the delayed ones to be rendered when asked for, marked to stay out of clipboard
     // history and clipboard monitors. False when the system refused a format.
     bool OfferOnOpenClipboard(std::vector<OfferedFormat> formats);
-
+    // Offers the same formats again, all delayed ones unrendered, so that the next reader asks.
+    bool OfferAgainOnOpenClipboard();
     // Empties the open clipboard on the exchange's own behalf: not taken for a takeover.
     void EmptyOpenClipboard();
+    // Forgets the offer (the data stays on the clipboard where it was handed out).
+    void DropOffer();
+    bool Owner() const { return GetClipboardOwner() == window; }
+    // Asks clipboard history, cloud sync and clipboard monitors to leave the open clipboard's
+    // content alone.
+    void MarkOpenClipboardPrivate();
 
-    // Offered data has been handed out; RenderRequester() had the clipboard open at the first
-    // rendering (null when it opened the clipboard without a window), in process
-    // RenderRequesterProcess().
-    bool Rendered() const { return rendered; }
-    HWND RenderRequester() const { return renderRequester; }
-    DWORD RenderRequesterProcess() const { return renderRequesterProcess; }
-
-    // Another program emptied the clipboard after the offer: what is there now is theirs.
-    bool TakenOver() const { return takenOver; }
+    // Clipboard changes are reported while listening.
+    void Listen(bool on);
+    void StartTimer(UINT_PTR timer, UINT milliseconds);
+    void StopTimer(UINT_PTR timer);
+    // Reports PasteCheck once the messages queued before it have been handled.
+    void PostPasteCheck();
+    // Sends `target` a message that it answers only when its thread retrieves messages again;
+    // PasteAnswered follows the answer. False when the message could not be sent.
+    bool SendPasteCheck(HWND target);
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Answered(HWND window, UINT message, ULONG_PTR data, LRESULT result);
     void Render(UINT format);
     void RenderAll();
-    void DropPending();
 
     struct Offered {
         OfferedFormat format;
         bool pending = false;
     };
 
+    ExchangeEvents& events;
     HWND window = nullptr;
     std::vector<Offered> offered;
-    bool rendered = false;
-    HWND renderRequester = nullptr;
-    DWORD renderRequesterProcess = 0;
-    bool takenOver = false;
+    bool listening = false;
     bool emptying = false;
 };
 

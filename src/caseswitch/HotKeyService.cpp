@@ -1,5 +1,6 @@
 #include "caseswitch/HotKeyService.h"
 
+#include "caseswitch/PhaseTrace.h"
 #include "runtime/HotKeyCommands.h"
 
 namespace runtime {
@@ -56,6 +57,7 @@ LRESULT CALLBACK HotKeyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     // Taken before anything below can clear it.
     const WNDPROC previous = state.previousWindowProcedure;
     if (message == WM_HOTKEY && wParam >= kHotKeyIdBase + 1 && wParam <= state.lastId) {
+        TracePhase("hotkey");
         SendMessageA(state.feedbackWindow, kFeedbackMessage, wParam, 0);
     }
     // A destroyed window's handle may later name another window: forget it while it still
@@ -68,7 +70,8 @@ LRESULT CALLBACK HotKeyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 std::int32_t RegisterGlobalHotKey(WindowHandle window, WindowHandle feedbackWindow, std::int32_t modifierSet,
                                   std::int32_t keyCode) {
     state.feedbackWindow = feedbackWindow;
-    const UINT modifiers = TranslateModifierSet(modifierSet);
+    // A held hot key is one press: the keyboard's repeats must not each start an action.
+    const UINT modifiers = TranslateModifierSet(modifierSet) | MOD_NOREPEAT;
     if (!state.subclassedWindow) Subclass(window);
     ++state.registrationCount;
     ++state.sequence;

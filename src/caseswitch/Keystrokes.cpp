@@ -14,16 +14,29 @@ BYTE VirtualKeyOf(const KeyArgument& key) {
     return static_cast<BYTE>(scan & 0xFF);
 }
 
+INPUT KeyEvent(BYTE code, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
 } // namespace
 
 void SimulateKeys(KeyArgument key1, KeyArgument key2, KeyArgument key3) {
     const BYTE codes[3] = {VirtualKeyOf(key1), VirtualKeyOf(key2), VirtualKeyOf(key3)};
+    // One call for the whole combination: the system puts the events in the input stream together,
+    // so that no key the user presses or lets go meanwhile lands among them.
+    INPUT events[6];
+    UINT count = 0;
     for (int i = 0; i < 3; ++i) {
-        if (i == 0 || codes[i] != 0) keybd_event(codes[i], 0, 0, 0);
+        if (i == 0 || codes[i] != 0) events[count++] = KeyEvent(codes[i], 0);
     }
     for (int i = 0; i < 3; ++i) {
-        if (i == 0 || codes[i] != 0) keybd_event(codes[i], 0, KEYEVENTF_KEYUP, 0);
+        if (i == 0 || codes[i] != 0) events[count++] = KeyEvent(codes[i], KEYEVENTF_KEYUP);
     }
+    SendInput(count, events, sizeof(INPUT));
 }
 
 } // namespace runtime

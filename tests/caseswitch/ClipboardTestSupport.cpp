@@ -9,9 +9,9 @@ namespace {
 
 class OpenWithoutWindow {
 public:
-    OpenWithoutWindow() {
+    explicit OpenWithoutWindow(HWND owner = nullptr) {
         const DWORD start = GetTickCount();
-        while (!(open = OpenClipboard(nullptr) != FALSE) && GetTickCount() - start < 2000)
+        while (!(open = OpenClipboard(owner) != FALSE) && GetTickCount() - start < 2000)
             Sleep(1);
     }
     ~OpenWithoutWindow() {
@@ -86,8 +86,8 @@ Format SampleCustom() {
     return {Registered("CaseSwitch Test Custom Format"), bytes};
 }
 
-bool PutFormats(const std::vector<Format>& formats, std::string* why) {
-    OpenWithoutWindow clipboard;
+bool PutFormats(const std::vector<Format>& formats, std::string* why, HWND owner) {
+    OpenWithoutWindow clipboard(owner);
     if (!clipboard.open) {
         if (why) *why = "the clipboard stayed busy";
         return false;

@@ -28,8 +28,9 @@ Format SampleDibV5();
 Format SampleRichText();
 Format SampleCustom();
 
-// Open (bounded retry), empty, put every format, close. False with the reason in `why`.
-bool PutFormats(const std::vector<Format>& formats, std::string* why = nullptr);
+// Open (bounded retry), empty, put every format, close. False with the reason in `why`. With an
+// `owner` window the content is that window's, as a program's copy is; without, nobody's.
+bool PutFormats(const std::vector<Format>& formats, std::string* why = nullptr, HWND owner = nullptr);
 bool EmptyTheClipboard();
 // The bytes of one format (GlobalSize bytes), or nothing when absent.
 std::optional<Bytes> ReadFormat(UINT format);

@@ -30,8 +30,14 @@ PEER_HOLD_CLIPBOARD = 0x8000 + 1
 PEER_RELEASE_CLIPBOARD = 0x8000 + 2
 PEER_COPIES = 0x8000 + 3
 PEER_PASTES = 0x8000 + 4
+PEER_FOCUS_SECOND = 0x8000 + 5
 PEER_EDIT_ID = 100
 PEER_PASTE_LOG_ID = 101
+PEER_SECOND_EDIT_ID = 102
+VK_CAPITAL = 0x14
+WM_QUERYENDSESSION = 0x0011
+WM_ENDSESSION = 0x0016
+END_PROGRAM_MESSAGE = 0x83E7
 HOT_KEY_NOTE_LABEL_ID = 100
 HOT_KEY_ID = 33001
 
@@ -40,6 +46,10 @@ CF_DIB = 8
 CF_UNICODETEXT = 13
 CF_LOCALE = 16
 WM_COPY = 0x0301
+
+# The marks that keep content out of clipboard history, cloud sync and clipboard monitors: the
+# program puts them beside its offer and beside the content it gives back.
+PRIVACY_MARKS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory")
 
 # What the clipboard holds before each press: a text and a format of its own, so that its format
 # list differs from that of any copy or offer made during the action.
@@ -73,9 +83,21 @@ class Tool(Probe):
         words = [f"{self._format(format)}={data.hex()}" for format, data in formats.items()]
         return self.require("clip-put", *words)["seq"]
 
-    def get(self, format):
-        answer = self.require("clip-get", self._format(format))
+    def get(self, format, owned=False):
+        """One format's bytes, read without a window or, `owned`, with a window of the tool's."""
+        answer = self.require("clip-get", *(["--owned"] if owned else []), self._format(format))
         return bytes.fromhex(answer["hex"]) if answer["present"] else None
+
+    def format_number(self, name):
+        return self.require("clip-get", self._format(name))["format"]
+
+    def put_owned(self, formats):
+        """Puts the formats as a program with a window copies: the tool's own window owns them."""
+        words = [f"{self._format(format)}={data.hex()}" for format, data in formats.items()]
+        return self.require("clip-put", "--owned", *words)["seq"]
+
+    def key_down(self, vk, count):
+        self.require("key-down", vk, count)
 
     def formats(self):
         return self.require("clip-formats")["formats"]
@@ -151,14 +173,18 @@ class CaseSwitchTestCase(ProgramTestCase):
         self.earlier_formats = self.tool.formats()
 
     def wait_restored(self, timeout=5):
-        """Until the clipboard lists the earlier formats under a new sequence number (listing reads no
-        data, so it never takes the offered text in a paste's place); then every byte must match."""
+        """Until the clipboard lists the earlier formats, marked to stay out of history, under a new
+        sequence number (listing reads no data, so it never takes the offered text in a paste's
+        place); then every byte must match."""
+        marks = [self.tool.format_number(name) for name in PRIVACY_MARKS]
         wait_until(
-            lambda: self.tool.seq() != self.earlier_seq and self.tool.formats() == self.earlier_formats,
+            lambda: self.tool.seq() != self.earlier_seq
+            and sorted(self.tool.formats()) == sorted(self.earlier_formats + marks),
             timeout,
-            f"the clipboard to list its earlier formats {self.earlier_formats} again",
+            f"the clipboard to list its earlier formats {self.earlier_formats} again, with the marks {marks}",
         )
         self.assert_clipboard_is_earlier()
+        self.assertEqual(self.tool.get(PRIVACY_MARKS[1])[:4], bytes(4), "the content given back may go to history")
 
     def assert_clipboard_is_earlier(self):
         for format, data in self.earlier.items():
@@ -270,6 +296,109 @@ class PeerTest(CaseSwitchTestCase):
         self.wait_text(edit, "HELLO")
         self.wait_restored()
         self.assertEqual(self.counts(peer), (1, 1), "expected one copy and one paste keystroke")
+
+    def test_a_held_hot_key_converts_once(self):
+        # The keyboard repeats a held key; Wine posts a hot-key message for each repeat, even for a
+        # hot key registered without repeats. A second conversion would turn HELLO back into hello.
+        peer, edit = self.start_peer("Hello")
+        self.put_earlier()
+        self.probe.set_foreground(peer)
+        wait_until(lambda: self.probe.foreground() == peer, 5, "the peer in the foreground")
+        self.x.run("keydown", "ctrl", "Caps_Lock")
+        try:
+            self.tool.key_down(VK_CAPITAL, 5)
+        finally:
+            self.x.run("keyup", "Caps_Lock", "ctrl")
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer), (1, 1), "expected one copy and one paste keystroke")
+        self.assertEqual(self.tool.text(edit), "HELLO")
+
+    def test_a_slow_paste_gets_the_text_and_the_clipboard_comes_back_after_it(self):
+        for delay in (3000, 10000):
+            with self.subTest(paste_delay=delay):
+                peer, edit = self.start_peer("Hello", "--paste-delay", str(delay))
+                self.put_earlier()
+                self.press(peer)
+                wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+                # The program's window carries out posted requests while the paste is awaited.
+                self.wait_action_over()
+                self.assertEqual(self.tool.text(edit), "Hello", "the paste came before the window answered")
+                self.wait_text(edit, "HELLO", timeout=delay / 1000 + 5)
+                self.wait_restored()
+
+    def test_a_copy_after_one_and_a_half_seconds_still_converts(self):
+        peer, edit = self.start_peer("Hello", "--copy-delay", "1500")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def test_a_clipboard_held_at_restore_time_is_asked_again(self):
+        peer, edit = self.start_peer("Hello", "--hold-after-paste", "2000")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored(timeout=10)
+
+    def test_another_programs_write_during_the_copy_wait_is_neither_copy_nor_lost(self):
+        peer, edit = self.start_peer("Hello", "--copy-delay", "1000")
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        # A password manager or clipboard synchroniser writes while the copy is on its way: what it
+        # wrote is what the user has now, so it is what comes back.
+        self.earlier = {CF_TEXT: b"third program\0"}
+        self.earlier_seq = self.tool.put_owned(self.earlier)
+        self.earlier_formats = self.tool.formats()
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def test_a_reader_in_another_process_does_not_count_as_the_paste(self):
+        peer, edit = self.start_peer("Hello", "--paste-delay", "1000")
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+        # A clipboard viewer reads what is offered before the target pastes.
+        self.assertEqual(self.tool.get(CF_TEXT, owned=True), b"HELLO\0", "the reader was not given the offered text")
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
+    def test_focus_moved_to_another_field_of_the_target_gets_no_paste(self):
+        peer, edit = self.start_peer("Hello", "--copy-delay", "500")
+        self.put_earlier()
+        self.press(peer)
+        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.probe.send(peer, PEER_FOCUS_SECOND)
+        self.wait_restored()
+        self.wait_action_over()
+        self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent")
+        self.assertEqual(self.tool.text(edit), "Hello")
+        self.assertEqual(self.tool.text(self.peer_children[PEER_SECOND_EDIT_ID]), "Second")
+
+    def test_ending_during_an_awaited_paste_gives_the_clipboard_back_first(self):
+        for ending in ("close", "end-program", "end-session"):
+            with self.subTest(ending=ending):
+                if self.program.poll() is not None:
+                    self.program.log.close()
+                    self.program = start_program(env=self.env)
+                    self.hwnd = self.probe.wait_window(self.main_class)["hwnd"]
+                peer, edit = self.start_peer("Hello", "--paste-delay", "30000")
+                self.put_earlier()
+                self.press(peer)
+                wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+                if ending == "close":
+                    self.probe.post(self.hwnd, WM_CLOSE)
+                elif ending == "end-program":
+                    self.probe.post(self.probe.find_window("FormHiddenOwner"), END_PROGRAM_MESSAGE)
+                else:
+                    exchange_window = self.probe.find_window("CaseSwitchClipboardExchange")
+                    self.probe.send(exchange_window, WM_QUERYENDSESSION, 0, 0)
+                    self.probe.send(exchange_window, WM_ENDSESSION, 1, 0)
+                if ending != "end-session":
+                    self.assertEqual(self.wait_exit(), 0)
+                self.wait_restored()
 
     def test_refused_copy_changes_nothing(self):
         peer, edit = self.start_peer("Hello", "--refuse-copy")

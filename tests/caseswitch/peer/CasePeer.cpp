@@ -3,6 +3,7 @@
 //
 //   casepeer.exe [--copy-delay MS] [--paste-delay MS] [--refuse-copy] [--text HEX]
 //                [--class NAME] [--copy-as spreadsheet|editor|vscode] [--log-paste]
+//                [--hold-after-paste MS]
 //
 // HEX is the initial text as UTF-16LE bytes; it starts selected. --class names the main window's
 // class (a console's, say). --copy-as copies as such a program does:
@@ -12,11 +13,14 @@
 //   vscode       the text beside "vscode-editor-data", whose JSON tells an empty selection
 // --log-paste pastes the offered CF_UNICODETEXT itself and notes, in the text of the hidden child
 // with id 101, what the clipboard held then: "formats=1,13,...;locale=HEX;unicode=HEX;text=HEX".
+// --hold-after-paste opens the clipboard again right after each paste and keeps it open MS ms.
+// A second edit control, id 102, holds the text "Second" unselected.
 //
 // Messages to the main window:
 //   WM_APP+1  open the clipboard and keep it open (answers 1 when it is open)
 //   WM_APP+2  close it again
 //   WM_APP+3  answers how many Ctrl+C keystrokes arrived, WM_APP+4 how many Ctrl+V
+//   WM_APP+5  moves the keyboard focus to the second edit control
 #include <windows.h>
 
 #include <cstdlib>
@@ -31,8 +35,10 @@ constexpr UINT kHoldClipboard = WM_APP + 1;
 constexpr UINT kReleaseClipboard = WM_APP + 2;
 constexpr UINT kCopyCount = WM_APP + 3;
 constexpr UINT kPasteCount = WM_APP + 4;
+constexpr UINT kFocusSecond = WM_APP + 5;
 constexpr UINT_PTR kCopyTimer = 1;
 constexpr UINT_PTR kPasteTimer = 2;
+constexpr UINT_PTR kHoldTimer = 3;
 
 struct Options {
     UINT copyDelay = 0;
@@ -42,12 +48,14 @@ struct Options {
     std::wstring className = L"CaseSwitchPeer";
     std::string copyAs;
     bool logPaste = false;
+    UINT holdAfterPaste = 0;
 };
 
 Options options;
 HWND mainWindow = nullptr;
 HWND edit = nullptr;
 HWND pasteLog = nullptr;
+HWND secondEdit = nullptr;
 WNDPROC editProcedure = nullptr;
 LRESULT copies = 0;
 LRESULT pastes = 0;
@@ -139,6 +147,13 @@ void PasteAndLog() {
     SetWindowTextA(pasteLog, log.c_str());
 }
 
+// Another program's hold on the clipboard right when the switcher wants it back.
+void PasteDone() {
+    if (options.holdAfterPaste == 0) return;
+    if (SendMessageW(mainWindow, kHoldClipboard, 0, 0))
+        SetTimer(mainWindow, kHoldTimer, options.holdAfterPaste, nullptr);
+}
+
 // Ctrl+C and Ctrl+V are the peer's own: counted, then done now, later or not at all.
 LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
@@ -158,7 +173,11 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
                 PasteAndLog();
                 return 0;
             }
-            if (options.pasteDelay == 0) return CallWindowProcW(editProcedure, window, WM_PASTE, 0, 0);
+            if (options.pasteDelay == 0) {
+                CallWindowProcW(editProcedure, window, WM_PASTE, 0, 0);
+                PasteDone();
+                return 0;
+            }
             SetTimer(mainWindow, kPasteTimer, options.pasteDelay, nullptr);
         }
         return 0;
@@ -172,10 +191,19 @@ LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_TIMER:
         KillTimer(window, wParam);
+        if (wParam == kHoldTimer) {
+            SendMessageW(window, kReleaseClipboard, 0, 0);
+            return 0;
+        }
         SendMessageW(edit, wParam == kCopyTimer ? WM_COPY : WM_PASTE, 0, 0);
+        if (wParam == kPasteTimer) PasteDone();
+        return 0;
+    case kFocusSecond:
+        SetFocus(secondEdit);
         return 0;
     case WM_SIZE:
-        MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam) / 2, TRUE);
+        MoveWindow(secondEdit, 0, HIWORD(lParam) / 2, LOWORD(lParam), HIWORD(lParam) / 2, TRUE);
         return 0;
     case WM_SETFOCUS:
         SetFocus(edit);
@@ -217,6 +245,8 @@ void ReadOptions(int argc, char** argv) {
             options.className.assign(name.begin(), name.end());
         } else if (option == "--copy-as" && hasValue) {
             options.copyAs = argv[++i];
+        } else if (option == "--hold-after-paste" && hasValue) {
+            options.holdAfterPaste = static_cast<UINT>(std::atoi(argv[++i]));
         } else if (option == "--log-paste") {
             options.logPaste = true;
         }
@@ -239,7 +269,9 @@ int main(int argc, char** argv) {
                            mainWindow, reinterpret_cast<HMENU>(100), windowClass.hInstance, nullptr);
     pasteLog = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(101),
                                windowClass.hInstance, nullptr);
-    if (!mainWindow || !edit || !pasteLog) return 2;
+    secondEdit = CreateWindowExW(0, L"EDIT", L"Second", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 124, 400, 20,
+                                 mainWindow, reinterpret_cast<HMENU>(102), windowClass.hInstance, nullptr);
+    if (!mainWindow || !edit || !pasteLog || !secondEdit) return 2;
     editProcedure =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProcedure)));
     SendMessageW(edit, EM_SETSEL, 0, -1);

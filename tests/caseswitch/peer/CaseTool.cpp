@@ -4,9 +4,14 @@
 //
 //   text HWND                     the window's text (WM_GETTEXT, Unicode)
 //   set-text HWND HEX             sets it (WM_SETTEXT, Unicode)
-//   clip-put FORMAT=HEX...        empties the clipboard and puts each format; FORMAT is a number or
-//                                 @HEX, the hex of a format name to register
-//   clip-get FORMAT               one format's bytes (its whole block)
+//   clip-put [--owned] FORMAT=HEX...
+//                                 empties the clipboard and puts each format; FORMAT is a number or
+//                                 @HEX, the hex of a format name to register; --owned puts them as
+//                                 the owner of a window of this process, as a program copying does
+//   clip-get [--owned] FORMAT     one format's bytes (its whole block) and the format's number,
+//                                 read as a program without a window reads, or with --owned with a
+//                                 window of this process
+//   key-down VK COUNT             COUNT key-down events of VK in one go, as a held key repeats
 //   clip-formats                  the formats listed, in order
 //   clip-seq                      the clipboard sequence number
 //   windows PID                   how many top-level and message-only windows the process owns
@@ -60,9 +65,9 @@ std::optional<std::wstring> WindowText(HWND window) {
 
 class OpenedClipboard {
 public:
-    OpenedClipboard() {
+    explicit OpenedClipboard(HWND owner = nullptr) {
         const DWORD start = GetTickCount();
-        while (!(open = OpenClipboard(nullptr) != FALSE) && GetTickCount() - start < 2000)
+        while (!(open = OpenClipboard(owner) != FALSE) && GetTickCount() - start < 2000)
             Sleep(1);
     }
     ~OpenedClipboard() {
@@ -112,13 +117,21 @@ LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A window of the thread that handles messages, to own what --owned puts on the clipboard.
+HWND ownerWindow = nullptr;
+
 void StartKeyLog() {
-    std::thread([] {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread([ready] {
+        ownerWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyHook, GetModuleHandleW(nullptr), 0);
+        SetEvent(ready);
         MSG message;
         while (hook && GetMessageW(&message, nullptr, 0, 0) > 0)
             DispatchMessageW(&message);
     }).detach();
+    WaitForSingleObject(ready, 5000);
+    CloseHandle(ready);
 }
 
 bool Run(const std::vector<std::string>& words, JsonObject& answer) {
@@ -140,10 +153,11 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
                                    2000, &result) != 0;
     }
     if (command == "clip-put") {
-        OpenedClipboard clipboard;
+        const bool owned = words.size() > 1 && words[1] == "--owned";
+        OpenedClipboard clipboard(owned ? ownerWindow : nullptr);
         if (!clipboard.open) return false;
         EmptyClipboard();
-        for (std::size_t i = 1; i < words.size(); ++i) {
+        for (std::size_t i = owned ? 2 : 1; i < words.size(); ++i) {
             const std::size_t equals = words[i].find('=');
             UINT format = 0;
             std::string bytes;
@@ -164,13 +178,14 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         answer.Int("seq", GetClipboardSequenceNumber());
         return true;
     }
-    if (command == "clip-get" && words.size() == 2) {
+    const bool ownedGet = command == "clip-get" && words.size() == 3 && words[1] == "--owned";
+    if (command == "clip-get" && (words.size() == 2 || ownedGet)) {
         UINT format = 0;
-        if (!Format(words[1], format)) return false;
-        OpenedClipboard clipboard;
+        if (!Format(words.back(), format)) return false;
+        OpenedClipboard clipboard(ownedGet ? ownerWindow : nullptr);
         if (!clipboard.open) return false;
         const std::optional<std::string> bytes = ReadOpenFormat(format);
-        answer.Bool("present", bytes.has_value());
+        answer.Bool("present", bytes.has_value()).Int("format", format);
         if (bytes) answer.String("hex", probe::HexBytes(*bytes));
         return true;
     }
@@ -183,6 +198,15 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         }
         answer.IntArray("formats", formats);
         return true;
+    }
+    if (command == "key-down" && words.size() == 3) {
+        const WORD key = static_cast<WORD>(std::strtoul(words[1].c_str(), nullptr, 0));
+        std::vector<INPUT> events(std::strtoul(words[2].c_str(), nullptr, 0));
+        for (INPUT& event : events) {
+            event.type = INPUT_KEYBOARD;
+            event.ki.wVk = key;
+        }
+        return SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT)) == events.size();
     }
     if (command == "clip-seq") {
         answer.Int("seq", GetClipboardSequenceNumber());
