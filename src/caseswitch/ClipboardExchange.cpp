@@ -227,7 +227,6 @@ struct ClipboardExchange::State final : ExchangeEvents {
         if (pasteRendered || !window->Owner()) return;
         ++offersAgain;
         window->OfferAgainOnOpenClipboard();
-        MarkOpenClipboardPrivate();
     }
 
     // Restore phase.
