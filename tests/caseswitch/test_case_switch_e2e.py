@@ -24,6 +24,7 @@ WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
 SC_RESTORE = 0xF120
 EM_SETSEL = 0x00B1
+EM_GETMODIFY = 0x00B8
 EM_SETMODIFY = 0x00B9
 FEEDBACK_MESSAGE = 0x8075
 PEER_HOLD_CLIPBOARD = 0x8000 + 1
@@ -134,6 +135,7 @@ class CaseSwitchTestCase(ProgramTestCase):
         caps_at_start = self.x.caps_lock_on()
         self.addCleanup(lambda: self.x.caps_lock_on() != caps_at_start and self.x.key("Caps_Lock"))
         self.label = next(c["hwnd"] for c in self.probe.children(self.hwnd) if c["id"] == HOT_KEY_NOTE_LABEL_ID)
+        self.marks = [self.tool.format_number(name) for name in PRIVACY_MARKS]
 
     # Programs of the test's own
     def start_window_program(self, exe, window_class, editor_class=None, args=()):
@@ -173,16 +175,23 @@ class CaseSwitchTestCase(ProgramTestCase):
         self.earlier_formats = self.tool.formats()
 
     def wait_restored(self, timeout=5):
-        """Until the clipboard lists the earlier formats, marked to stay out of history, under a new
+        """Once the press no longer needs the clipboard (after the converted text is in, or when nothing
+        is to be pasted): looking opens the clipboard, and a program that finds it open when it copies
+        or pastes does neither. Until the clipboard lists the earlier formats, marked to stay out of history, under a new
         sequence number (listing reads no data, so it never takes the offered text in a paste's
         place); then every byte must match."""
-        marks = [self.tool.format_number(name) for name in PRIVACY_MARKS]
-        wait_until(
-            lambda: self.tool.seq() != self.earlier_seq
-            and sorted(self.tool.formats()) == sorted(self.earlier_formats + marks),
-            timeout,
-            f"the clipboard to list its earlier formats {self.earlier_formats} again, with the marks {marks}",
-        )
+        # The sequence number is read without opening the clipboard: first the copy must be there.
+        wait_until(lambda: self.tool.seq() != self.earlier_seq, timeout, "the clipboard to change")
+        marks = self.marks
+        try:
+            wait_until(
+                lambda: self.tool.seq() != self.earlier_seq
+                and sorted(self.tool.formats()) == sorted(self.earlier_formats + marks),
+                timeout,
+                f"the clipboard to list its earlier formats {self.earlier_formats} again, with the marks {marks}",
+            )
+        except AssertionError as error:
+            raise AssertionError(f"{error}; it lists {self.tool.formats()}, its text is {self.tool.get(CF_TEXT)!r}")
         self.assert_clipboard_is_earlier()
         self.assertEqual(self.tool.get(PRIVACY_MARKS[1])[:4], bytes(4), "the content given back may go to history")
 
@@ -232,10 +241,13 @@ class NotepadTest(CaseSwitchTestCase):
         and the clipboard hold its earlier content."""
         self.tool.set_text(self.edit, text)
         self.probe.send(self.edit, EM_SETSEL, 0, -1)
+        self.probe.send(self.edit, EM_SETMODIFY, 0, 0)
         self.put_earlier()
         self.press(self.notepad)
-        self.wait_restored()
+        # Edited is pasted, also where the text does not change ("H" stays "H").
+        wait_until(lambda: self.probe.send(self.edit, EM_GETMODIFY), 5, "the paste")
         self.assertEqual(self.tool.text(self.edit), expected, f"switching {text!r}")
+        self.wait_restored()
 
     def test_second_byte_decides_the_direction(self):
         for text, expected in [
@@ -681,8 +693,8 @@ class WordPadTest(CaseSwitchTestCase):
         self.probe.send(self.editor, EM_SETSEL, 0, len(text))
         self.put_earlier()
         self.press(self.wordpad)
+        wait_until(lambda: self.tool.text(self.editor).rstrip("\r\n") == text.upper(), 5, "the converted text")
         self.wait_restored()
-        self.assertEqual(self.tool.text(self.editor).rstrip("\r\n"), text.upper())
         after = rtf_runs(self.copy_rtf(len(text)))
         self.assertEqual(after, [(run.upper(), formatting) for run, formatting in before])
 
