@@ -301,13 +301,23 @@ class PeerTest(CaseSwitchTestCase):
     def counts(self, peer):
         return self.probe.send(peer, PEER_COPIES), self.probe.send(peer, PEER_PASTES)
 
-    def test_slow_copy_and_slow_paste_still_convert(self):
-        peer, edit = self.start_peer("Hello", "--copy-delay", "300", "--paste-delay", "300")
-        self.put_earlier()
+    def press_until_keystroke(self, peer, which):
+        """Presses the hot key in the peer and waits until its copy or paste keystroke has arrived."""
+        index = ("copy", "paste").index(which)
         self.press(peer)
-        self.wait_text(edit, "HELLO")
-        self.wait_restored()
-        self.assertEqual(self.counts(peer), (1, 1), "expected one copy and one paste keystroke")
+        wait_until(lambda: self.counts(peer)[index] == 1, 5, f"the {which} keystroke to reach the peer")
+
+    def test_slow_copies_and_a_clipboard_held_at_restore_time_still_convert(self):
+        # A copy after 1.5 s; a clipboard that another program holds for 2 s right after the paste.
+        for options in (["--copy-delay", "300", "--paste-delay", "300"], ["--copy-delay", "1500"],
+                        ["--hold-after-paste", "2000"]):
+            with self.subTest(options=options):
+                peer, edit = self.start_peer("Hello", *options)
+                self.put_earlier()
+                self.press(peer)
+                self.wait_text(edit, "HELLO")
+                self.wait_restored(timeout=10)
+                self.assertEqual(self.counts(peer), (1, 1), "expected one copy and one paste keystroke")
 
     def test_a_held_hot_key_converts_once(self):
         # The keyboard repeats a held key; Wine posts a hot-key message for each repeat, even for a
@@ -332,33 +342,17 @@ class PeerTest(CaseSwitchTestCase):
             with self.subTest(paste_delay=delay):
                 peer, edit = self.start_peer("Hello", "--paste-delay", str(delay))
                 self.put_earlier()
-                self.press(peer)
-                wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+                self.press_until_keystroke(peer, "paste")
                 # The program's window carries out posted requests while the paste is awaited.
                 self.wait_action_over()
                 self.assertEqual(self.tool.text(edit), "Hello", "the paste came before the window answered")
                 self.wait_text(edit, "HELLO", timeout=delay / 1000 + 5)
                 self.wait_restored()
 
-    def test_a_copy_after_one_and_a_half_seconds_still_converts(self):
-        peer, edit = self.start_peer("Hello", "--copy-delay", "1500")
-        self.put_earlier()
-        self.press(peer)
-        self.wait_text(edit, "HELLO")
-        self.wait_restored()
-
-    def test_a_clipboard_held_at_restore_time_is_asked_again(self):
-        peer, edit = self.start_peer("Hello", "--hold-after-paste", "2000")
-        self.put_earlier()
-        self.press(peer)
-        self.wait_text(edit, "HELLO")
-        self.wait_restored(timeout=10)
-
     def test_another_programs_write_during_the_copy_wait_is_neither_copy_nor_lost(self):
         peer, edit = self.start_peer("Hello", "--copy-delay", "1000")
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.press_until_keystroke(peer, "copy")
         # A password manager or clipboard synchroniser writes while the copy is on its way: what it
         # wrote is what the user has now, so it is what comes back.
         self.earlier = {CF_TEXT: b"third program\0"}
@@ -370,8 +364,7 @@ class PeerTest(CaseSwitchTestCase):
     def test_a_reader_in_another_process_does_not_count_as_the_paste(self):
         peer, edit = self.start_peer("Hello", "--paste-delay", "1000")
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+        self.press_until_keystroke(peer, "paste")
         # A clipboard viewer reads what is offered before the target pastes.
         self.assertEqual(self.tool.get(CF_TEXT, owned=True), b"HELLO\0", "the reader was not given the offered text")
         self.wait_text(edit, "HELLO")
@@ -380,8 +373,7 @@ class PeerTest(CaseSwitchTestCase):
     def test_focus_moved_to_another_field_of_the_target_gets_no_paste(self):
         peer, edit = self.start_peer("Hello", "--copy-delay", "500")
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.press_until_keystroke(peer, "copy")
         self.probe.send(peer, PEER_FOCUS_SECOND)
         self.wait_restored()
         self.wait_action_over()
@@ -398,8 +390,7 @@ class PeerTest(CaseSwitchTestCase):
                     self.hwnd = self.probe.wait_window(self.main_class)["hwnd"]
                 peer, edit = self.start_peer("Hello", "--paste-delay", "30000")
                 self.put_earlier()
-                self.press(peer)
-                wait_until(lambda: self.counts(peer)[1] == 1, 5, "the paste keystroke to reach the peer")
+                self.press_until_keystroke(peer, "paste")
                 if ending == "close":
                     self.probe.post(self.hwnd, WM_CLOSE)
                 elif ending == "end-program":
@@ -415,8 +406,7 @@ class PeerTest(CaseSwitchTestCase):
     def test_refused_copy_changes_nothing(self):
         peer, edit = self.start_peer("Hello", "--refuse-copy")
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.press_until_keystroke(peer, "copy")
         self.wait_action_over()
         self.assertEqual(self.tool.text(edit), "Hello", "the document changed")
         self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent although nothing was copied")
@@ -426,8 +416,7 @@ class PeerTest(CaseSwitchTestCase):
         peer, edit = self.start_peer("Hello")
         self.probe.send(edit, EM_SETSEL, 2, 2)
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.press_until_keystroke(peer, "copy")
         self.wait_action_over()
         self.assertEqual(self.tool.text(edit), "Hello", "the document changed")
         self.assertEqual(self.counts(peer)[1], 0, "a paste keystroke was sent for an empty selection")
@@ -471,8 +460,7 @@ class PeerTest(CaseSwitchTestCase):
         peer, edit = self.start_peer("Hello", "--copy-delay", "300")
         other, other_edit = self.start_peer("Other")
         self.put_earlier()
-        self.press(peer)
-        wait_until(lambda: self.counts(peer)[0] == 1, 5, "the copy keystroke to reach the peer")
+        self.press_until_keystroke(peer, "copy")
         # The copy is still 300 ms away: another window comes to the front meanwhile.
         self.probe.set_foreground(other)
         self.wait_restored()
