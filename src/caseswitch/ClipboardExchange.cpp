@@ -36,7 +36,7 @@ constexpr DWORD kEndingRestoreMilliseconds = 2000;
 constexpr int kMostOffersAgain = 3;
 // How often a pasting thread that answers with the clipboard still open is asked again at once.
 constexpr int kQuickPasteChecks = 20;
-constexpr DWORD kEagerPasteMilliseconds = 5;
+constexpr DWORD kEagerPasteMilliseconds = 20;
 
 enum class Phase { Idle, Begun, AwaitingCopy, Converting, AwaitingPaste, Restoring };
 
