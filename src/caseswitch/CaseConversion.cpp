@@ -6,6 +6,9 @@
 #if CASESWITCH_HAS_SSE2
 #include <emmintrin.h>
 #endif
+#if CASESWITCH_SSE2_AT_RUN_TIME
+#include <cpuid.h>
+#endif
 
 namespace runtime {
 namespace {
@@ -81,6 +84,13 @@ bool ConvertWordRun(unsigned char first, const unsigned char* source, std::size_
     return trail != 0;
 }
 
+#if CASESWITCH_SSE2_AT_RUN_TIME
+// The vector path alone is compiled for SSE2, and only ever runs where FastestPath has seen the
+// processor report it.
+#pragma GCC push_options
+#pragma GCC target("sse2")
+#endif
+
 #if CASESWITCH_HAS_SSE2
 
 // The same computation on a 32-bit mask of two vectors' bytes (bit i is byte i).
@@ -149,6 +159,10 @@ bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::siz
 
 #endif
 
+#if CASESWITCH_SSE2_AT_RUN_TIME
+#pragma GCC pop_options
+#endif
+
 const unsigned char* Bytes(const char* text) {
     return reinterpret_cast<const unsigned char*>(text);
 }
@@ -177,6 +191,12 @@ void ConvertWords(LetterCase letterCase, const char* source, std::size_t length,
     }
 }
 
+#if CASESWITCH_SSE2_AT_RUN_TIME
+#pragma GCC push_options
+#pragma GCC target("sse2")
+// Window procedures and other callbacks may be entered with the stack aligned to 4 bytes only.
+__attribute__((force_align_arg_pointer))
+#endif
 #if CASESWITCH_HAS_SSE2
 void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target) {
     const unsigned char first = FirstLetter(letterCase);
@@ -190,14 +210,27 @@ void ConvertVectors(LetterCase letterCase, const char* source, std::size_t lengt
 }
 #endif
 
+#if CASESWITCH_SSE2_AT_RUN_TIME
+#pragma GCC pop_options
+#endif
+
+Converter FastestPath() {
+#if CASESWITCH_SSE2_AT_RUN_TIME
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0 ? &ConvertVectors : &ConvertWords;
+#elif CASESWITCH_HAS_SSE2
+    return &ConvertVectors;
+#else
+    return &ConvertWords;
+#endif
+}
+
 } // namespace conversion
 
 void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, char* target) {
-#if CASESWITCH_HAS_SSE2
-    conversion::ConvertVectors(letterCase, source, length, target);
-#else
-    conversion::ConvertWords(letterCase, source, length, target);
-#endif
+    // The processor does not change while the program runs; asking it once is enough.
+    static const conversion::Converter convert = conversion::FastestPath();
+    convert(letterCase, source, length, target);
 }
 
 void ConvertCaseWide(LetterCase letterCase, const char16_t* source, std::size_t length, char16_t* target) {

@@ -35,10 +35,24 @@ void ConvertBytes(LetterCase letterCase, const char* source, std::size_t length,
 void ConvertWords(LetterCase letterCase, const char* source, std::size_t length, char* target);
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// Every processor the build runs on has SSE2 (every x86-64 one does).
 #define CASESWITCH_HAS_SSE2 1
+#elif defined(__GNUC__) && !defined(__clang__) && defined(__i386__)
+// A 32-bit build for any x86: the vector path is compiled for SSE2 and taken where the processor
+// reports SSE2. Every processor Windows 8 and later run on has it; Windows 7 still ran on a few
+// that do not, and those keep the word path.
+#define CASESWITCH_HAS_SSE2 1
+#define CASESWITCH_SSE2_AT_RUN_TIME 1
+#endif
+
+#if CASESWITCH_HAS_SSE2
 // Thirty-two bytes at a time with SSE2.
 void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target);
 #endif
+
+using Converter = void (*)(LetterCase letterCase, const char* source, std::size_t length, char* target);
+// The way ConvertCase takes on this processor.
+Converter FastestPath();
 
 } // namespace conversion
 } // namespace runtime

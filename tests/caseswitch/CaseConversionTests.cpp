@@ -222,6 +222,16 @@ TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
     }
 }
 
+// The machines the tests run on all have SSE2, so every build, the 32-bit one for any x86 included,
+// must take the vector path here.
+TEST(CaseConversion, TheProgramTakesTheVectorPathOnAProcessorWithSse2) {
+#if CASESWITCH_HAS_SSE2
+    EXPECT_EQ(conversion::FastestPath(), &conversion::ConvertVectors);
+#else
+    GTEST_SKIP() << "no vector path for this processor family";
+#endif
+}
+
 TEST(CaseConversion, WideTextChangesOnlyTheAsciiLetters) {
     // Full-width letters, Greek, a surrogate pair and the code units just outside both ranges.
     const std::u16string text = u"aZ@[`{\uFF41\uFF21\u03B1\u0391\U0001F600\u0161x";
