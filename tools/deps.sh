@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build clang libclang-rt-14-dev clang-format clang-tidy cppcheck git
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
     wine wine32:i386 wine64 fonts-wine
     xvfb xdotool x11-utils x11-xserver-utils xclip imagemagick trayer
     fonts-wqy-microhei locales

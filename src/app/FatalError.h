@@ -10,6 +10,9 @@ namespace runtime {
 [[noreturn]] void ReportFatalError(const char* message, std::int32_t errorCode, std::uint32_t windowId,
                                    std::uint32_t elementId) noexcept;
 
+// The fatal report of an allocation of `byteCount` bytes that could not be had.
+[[noreturn]] void ReportAllocationFailure(std::int32_t byteCount) noexcept;
+
 // The box text of a fatal report. The report may be about memory running out, so it is composed
 // in place without allocating anything; what does not fit is cut at a character boundary.
 struct FatalReportText {

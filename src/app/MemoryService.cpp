@@ -7,15 +7,12 @@
 #include "runtime/Runtime.h"
 
 namespace runtime {
-namespace {
 
-[[noreturn]] void ReportAllocationFailure(std::int32_t byteCount) {
+void ReportAllocationFailure(std::int32_t byteCount) noexcept {
     char message[64];
     wsprintfA(message, "分配 %d 字节内存失败!", static_cast<int>(byteCount));
     ReportFatalError(message, 0, 0, 0);
 }
-
-} // namespace
 
 void* AllocateMemory(std::int32_t byteCount) {
     // A negative count is as impossible as an enormous one; HeapAlloc would read it as huge.

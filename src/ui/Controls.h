@@ -14,6 +14,7 @@ namespace runtime {
 inline constexpr UINT kFeedbackMessage = 0x8075;
 
 class FormWindow;
+class CheckBoxControl;
 
 class Control {
 public:
@@ -35,6 +36,8 @@ public:
     virtual void OnClicked() {}
     virtual LRESULT OnControlColour(HDC) { return 0; }
     virtual bool ColoursItself() const { return false; }
+    // The check box's state commands reach it through this; every other kind answers nothing.
+    virtual CheckBoxControl* AsCheckBox() { return nullptr; }
 
 protected:
     virtual const char* ClassName() const = 0;
@@ -92,6 +95,7 @@ public:
     void OnClicked() override;
     LRESULT OnControlColour(HDC dc) override;
     bool ColoursItself() const override { return true; }
+    CheckBoxControl* AsCheckBox() override { return this; }
     bool ReadChecked();
     void WriteChecked(bool checked);
 

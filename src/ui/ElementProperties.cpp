@@ -28,7 +28,7 @@ HWND LiveHandle(const ElementAccess& access) {
 CheckBoxControl* LiveCheckBox(const ElementAccess& access, const char* missingMessage, std::uint32_t windowId,
                               std::uint32_t elementId) {
     if (!access.window->window || !access.element->control) ReportFatalError(missingMessage, 0, windowId, elementId);
-    return dynamic_cast<CheckBoxControl*>(access.element->control);
+    return access.element->control->AsCheckBox();
 }
 
 } // namespace
