@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark command: every figure of the README in one run.
-#   1. case conversion throughput beside memcpy of the same bytes (native, optimised, no sanitizers)
+#   1. case conversion throughput beside memcpy of the same bytes: natively (optimised, no
+#      sanitizers, every path), then as the shipped program runs it (the release tree's benchmark,
+#      the program's flags and conversion library, under Wine)
 #   2. hot key press to converted-and-restored text in Notepad, beside a fixed-delay switcher
 #   3. start-up time beside a minimal Win32 program, idle CPU shown and hidden, memory after
 #      presses, and the release executable's size and imports
@@ -24,9 +26,10 @@ echo "==== building (logs in $logs)"
 cmake --preset native >"$logs/native.log" 2>&1 && cmake --build --preset native --target casing_bench >>"$logs/native.log" 2>&1
 cmake --preset "$build_arch" >"$logs/$build_arch.log" 2>&1 && cmake --build --preset "$build_arch" >>"$logs/$build_arch.log" 2>&1
 cmake --preset "$release_preset" >"$logs/$release_preset.log" 2>&1 &&
-    cmake --build --preset "$release_preset" >>"$logs/$release_preset.log" 2>&1
+    cmake --build --preset "$release_preset" >>"$logs/$release_preset.log" 2>&1 &&
+    cmake --build "build/$release_preset" --target shipped_conversion_bench >>"$logs/$release_preset.log" 2>&1
 
-echo "==== case conversion, 64 MiB of each kind of text"
+echo "==== case conversion natively (build/native), 64 MiB of each kind of text"
 build/native/bench/casing/casing_bench --benchmark_min_time=1
 
 trap 'tools/wine-session.sh stop --dir "$build" >/dev/null' EXIT
@@ -34,6 +37,11 @@ tools/wine-session.sh start --dir "$build" --virtual-display >/dev/null
 export CASESWITCH_SESSION_ENV=$root/$build/wine-session.env
 export CASESWITCH_PROBE=$root/$build/bin/probe.exe
 export CASESWITCH_EXE=$root/$build/bin/CaseSwitch.exe
+
+echo "==== case conversion in the shipped build (build/$release_preset), 16 MiB of each kind of text, under Wine"
+wine_program=wine
+[[ $build_arch == win32 ]] || wine_program=tools/wine64/wine
+(eval "$(tools/wine-session.sh env --dir "$build")" && "$wine_program" "build/$release_preset/bin/shipped_conversion_bench.exe")
 
 if [[ -f bench/caseswitch/press_bench.py ]]; then
     echo "==== hot key press to converted text, Notepad under Wine"

@@ -1,5 +1,6 @@
 // Converts 64 MiB of three kinds of text and copies the same bytes with memcpy in the same run;
 // prints every conversion's throughput as a share of memcpy's at the end.
+#include "BenchText.h"
 #include "caseswitch/CaseConversion.h"
 
 #include <benchmark/benchmark.h>
@@ -15,70 +16,10 @@ namespace {
 
 constexpr std::size_t kTextBytes = 64u << 20;
 
-// A small deterministic generator, so every run converts the same bytes.
-class Generator {
-public:
-    std::uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    std::uint32_t Below(std::uint32_t bound) { return Next() % bound; }
-
-private:
-    std::uint32_t state = 2463534242u;
-};
-
-const char* const kWords[] = {"the",     "clipboard", "Window", "text",  "of",      "a",     "Selected", "CASE",
-                              "switch",  "and",       "Hello",  "World", "program", "in",    "letters",  "to",
-                              "Unicode", "code",      "page",   "is",    "GBK",     "while", "input",    "keys"};
-
-void AppendAsciiWord(std::string& out, Generator& random) {
-    out += kWords[random.Below(sizeof kWords / sizeof kWords[0])];
-    const std::uint32_t roll = random.Below(20);
-    out += roll == 0 ? ". " : roll == 1 ? ", " : roll == 2 ? "\r\n" : " ";
-}
-
-// A GBK double-byte character: first bytes 0x81-0xFE, second bytes 0x40-0x7E or 0x80-0xFE, so
-// about a quarter of them have a second byte that looks like an ASCII letter.
-void AppendChineseCharacter(std::string& out, Generator& random) {
-    out += static_cast<char>(0x81 + random.Below(0x7E));
-    const std::uint32_t second = random.Below(0x7F + 0x3F);
-    out += static_cast<char>(second < 0x3F ? 0x40 + second : 0x80 + (second - 0x3F));
-}
-
-std::string MakeText(const char* kind) {
-    Generator random;
-    std::string out;
-    out.reserve(kTextBytes + 64);
-    const std::string which = kind;
-    while (out.size() < kTextBytes) {
-        if (which == "ascii") {
-            AppendAsciiWord(out, random);
-        } else if (which == "chinese") {
-            AppendChineseCharacter(out, random);
-        } else {
-            // Mixed: runs of a few characters of each.
-            const std::uint32_t run = 1 + random.Below(6);
-            for (std::uint32_t i = 0; i < run; ++i) {
-                if (random.Below(2)) {
-                    AppendChineseCharacter(out, random);
-                } else {
-                    AppendAsciiWord(out, random);
-                }
-            }
-        }
-    }
-    out.resize(kTextBytes);
-    // Cut a character in half at the end rather than leave a zero byte inside the text.
-    return out;
-}
-
 const std::string& Text(const std::string& kind) {
     static std::map<std::string, std::string> texts;
     auto found = texts.find(kind);
-    if (found == texts.end()) found = texts.emplace(kind, MakeText(kind.c_str())).first;
+    if (found == texts.end()) found = texts.emplace(kind, bench::MakeText(kind.c_str(), kTextBytes)).first;
     return found->second;
 }
 
