@@ -2,7 +2,6 @@
 // per-machine Run key, which holds the executable's full path while autostart is on, unless the
 // user has turned that value off in Windows' own startup manager.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "app/ProgramHandlers.h"
@@ -23,9 +22,11 @@ constexpr char kAutostartValueName[] = "我的启动项";
 constexpr char kEnabledNotice[] = "选中开机启动项! 开机将启动!重启计算机即可";
 constexpr char kDisabledNotice[] = "关闭开机启动项!重启计算机即可";
 constexpr char kEnableDeniedNotice[] = "无法写入开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。";
-constexpr char kEnableFailedNotice[] = "无法写入开机启动项：注册表操作失败（错误代码 %lu）。";
+// A failure notice is its lead, the error code and kFailedNoticeEnd.
+constexpr char kEnableFailedNotice[] = "无法写入开机启动项：注册表操作失败（错误代码 ";
 constexpr char kDisableDeniedNotice[] = "无法删除开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。";
-constexpr char kDisableFailedNotice[] = "无法删除开机启动项：注册表操作失败（错误代码 %lu）。";
+constexpr char kDisableFailedNotice[] = "无法删除开机启动项：注册表操作失败（错误代码 ";
+constexpr char kFailedNoticeEnd[] = "）。";
 
 class OwnedText {
 public:
@@ -44,14 +45,23 @@ void ShowNotice(const char* message) {
     runtime::ShowMessageBox(message, 0);
 }
 
-void ShowFailure(const char* deniedNotice, const char* failedFormat, std::uint32_t error) {
+void ShowFailure(const char* deniedNotice, const char* failedNotice, std::uint32_t error) {
     if (error == runtime::kRegistryErrorAccessDenied) {
         ShowNotice(deniedNotice);
         return;
     }
-    char message[160];
-    std::snprintf(message, sizeof(message), failedFormat, static_cast<unsigned long>(error));
-    ShowNotice(message);
+    // The decimal is written here rather than by the C library's formatted printing, which would
+    // be the largest single part of the executable for this one number.
+    char digits[11];
+    char* first = digits + sizeof(digits) - 1;
+    *first = '\0';
+    do {
+        *--first = static_cast<char>('0' + error % 10);
+        error /= 10;
+    } while (error != 0);
+    const char* const parts[] = {failedNotice, first, kFailedNoticeEnd};
+    const OwnedText message(JoinTexts(3, parts));
+    ShowNotice(message.Get());
 }
 
 // An entry the user turned off in Task Manager stays in the Run key but no longer starts anything.
