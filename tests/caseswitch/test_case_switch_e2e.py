@@ -354,8 +354,9 @@ class PeerTest(CaseSwitchTestCase):
         self.put_earlier()
         self.press_until_keystroke(peer, "copy")
         # A password manager or clipboard synchroniser writes while the copy is on its way: what it
-        # wrote is what the user has now, so it is what comes back.
-        self.earlier = {CF_TEXT: b"third program\0"}
+        # wrote is what the user has now, so it is what comes back. A format of its own, as with
+        # EARLIER: text alone would list exactly as the offer does, and the offer would pass for it.
+        self.earlier = {CF_TEXT: b"third program\0", "CaseSwitch.E2E.Third": b"third"}
         self.earlier_seq = self.tool.put_owned(self.earlier)
         self.earlier_formats = self.tool.formats()
         self.wait_text(edit, "HELLO")
