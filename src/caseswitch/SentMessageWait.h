@@ -21,10 +21,10 @@ ULONGLONG NowMilliseconds();
 template <class Condition> bool WaitUntil(DWORD milliseconds, Condition condition) {
     const ULONGLONG start = NowMilliseconds();
     for (;;) {
-        HandleSentMessages();
         if (condition()) return true;
         const ULONGLONG elapsed = NowMilliseconds() - start;
         if (elapsed >= milliseconds) return false;
+        HandleSentMessages();
         // The awaited program usually answers within a few milliseconds: look again at once for a
         // short while, then once a millisecond. A sent message wakes the wait at once either way.
         if (elapsed < kEagerMilliseconds) {

@@ -3,11 +3,13 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ServicesTestSupport.h"
+#include "runtime/CaseSwitchCommands.h"
 #include "runtime/KeyCommands.h"
 
 namespace {
@@ -111,6 +113,22 @@ TEST_F(Keystrokes, TextKeysGiveTheirKeyWithoutShift) {
     const std::vector<KeyEvent> paste = EventsUntilMarker();
     EXPECT_EQ(paste, (std::vector<KeyEvent>{{true, VK_CONTROL}, {true, 'V'}, {false, VK_CONTROL}, {false, 'V'}}))
         << "saw " << Describe(paste);
+}
+
+// Another program's key event, as far as this thread's view of the keyboard goes: injected from a
+// thread of its own.
+void KeyFromAnotherThread(BYTE key, DWORD flags) {
+    std::thread([key, flags] { keybd_event(key, 0, flags, 0); }).join();
+}
+
+TEST(KeyRelease, AKeyPressedRightAfterALookIsSeenHeld) {
+    constexpr BYTE kKey = VK_F22;
+    ASSERT_TRUE(runtime::WaitForKeysReleased(kKey, 0, 0)) << "the key was held before the test";
+    KeyFromAnotherThread(kKey, 0);
+    const bool released = runtime::WaitForKeysReleased(kKey, 0, 100);
+    KeyFromAnotherThread(kKey, KEYEVENTF_KEYUP);
+    EXPECT_FALSE(released) << "the key was taken for released while it was held";
+    EXPECT_TRUE(runtime::WaitForKeysReleased(kKey, 0, 1000)) << "the key's release was not seen";
 }
 
 } // namespace
