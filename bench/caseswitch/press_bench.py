@@ -11,8 +11,11 @@ times and how many presses were correct.
 
 For the program it also prints where a press's time goes, from the moments the program marks with
 OutputDebugStringA (Wine prints them with warn+debugstr; their ticks are QueryPerformanceCounter's,
-which under Wine is CLOCK_MONOTONIC_RAW in 100 ns units): the median of each phase, and of the
-program's own share, which is everything but the hot key's arrival and the waits for the target.
+which under Wine is CLOCK_MONOTONIC_RAW in 100 ns units; the program writes them once the press
+is over): the median of each phase, and of the program's own share, which is everything but the
+hot key's arrival and the waits for the target (its copy; its answer when its copy leaves the
+clipboard, which Wine waits for; its request for the text; its paste). casetool hooks the keyboard
+only when a test asks for its key log: a low-level hook would make every injected key wait for it.
 
 Run it in a Wine session of a Windows build tree, e.g.
 
@@ -78,7 +81,11 @@ class XTest:
 PHASES = [
     ("hot key arrival", None, "hotkey"),
     ("release wait", "hotkey", "released"),
+    ("snapshot and copy keys", "released", "copy-keys"),
     ("copy (target)", "copy-keys", "copied"),
+    ("convert", "copied", "emptying"),
+    ("copy let go (target)", "emptying", "emptied"),
+    ("offer and paste keys", "emptied", "paste-keys"),
     ("render request (target)", "paste-keys", "rendered"),
     ("paste closed (target)", "rendered", "pasted"),
     ("restore", "pasted", "restored"),

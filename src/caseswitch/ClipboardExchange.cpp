@@ -68,11 +68,12 @@ DWORD ProcessOf(HWND window) {
     return process;
 }
 
-// The window with the keyboard focus in the thread of `foreground`.
-HWND FocusOf(HWND foreground) {
+// The window with the keyboard focus in the thread of `foreground`; `process`, when given, gets
+// the foreground window's process from the same question.
+HWND FocusOf(HWND foreground, DWORD* process = nullptr) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, process) : 0;
     return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
@@ -405,8 +406,7 @@ bool ClipboardExchange::SaveClipboard() {
     state.savedText.reset(NewText(SavedForms(state.snapshot).ansi));
     state.knownSequence = GetClipboardSequenceNumber();
     state.foreground = GetForegroundWindow();
-    state.focus = FocusOf(state.foreground);
-    state.targetProcesses[0] = ProcessOf(state.foreground);
+    state.focus = FocusOf(state.foreground, &state.targetProcesses[0]);
     state.targetProcesses[1] = ProcessOf(state.focus);
     state.saved = true;
     return true;

@@ -1,6 +1,7 @@
 #include "caseswitch/ExchangeWindow.h"
 
 #include "caseswitch/ClipboardGuard.h"
+#include "caseswitch/PhaseTrace.h"
 
 namespace runtime {
 namespace {
@@ -20,14 +21,18 @@ bool RegisterExchangeClass(WNDPROC procedure) {
 
 // Marks that ask clipboard history, cloud clipboard sync and clipboard managers to leave the
 // content alone: a converted text lives on the clipboard only until the paste has taken it.
-bool PutMark(const char* name) {
-    const UINT format = RegisterClipboardFormatA(name);
+bool PutMark(UINT& format, const char* name) {
+    if (format == 0) format = RegisterClipboardFormatA(name);
     if (format == 0) return false;
     GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
     if (!block) return false;
     if (!SetClipboardData(format, block.Get())) return false;
     block.Release();
     return true;
+}
+
+unsigned TimerBit(UINT_PTR timer) {
+    return 1U << (timer & 31);
 }
 
 ExchangeWindow* FromHandle(HWND window) {
@@ -76,13 +81,17 @@ bool ExchangeWindow::OfferAgainOnOpenClipboard() {
 }
 
 void ExchangeWindow::MarkOpenClipboardPrivate() {
-    PutMark("ExcludeClipboardContentFromMonitorProcessing");
-    PutMark("CanIncludeInClipboardHistory");
+    PutMark(monitorMark, "ExcludeClipboardContentFromMonitorProcessing");
+    PutMark(historyMark, "CanIncludeInClipboardHistory");
 }
 
 void ExchangeWindow::EmptyOpenClipboard() {
     emptying = true;
+    // The owner of what the clipboard holds, the target after its copy, is told and, under Wine,
+    // waited for: the time between the two moments is mostly the target's.
+    TracePhase("emptying");
     EmptyClipboard();
+    TracePhase("emptied");
     emptying = false;
     DropOffer();
 }
@@ -98,11 +107,13 @@ void ExchangeWindow::Listen(bool on) {
 }
 
 void ExchangeWindow::StartTimer(UINT_PTR timer, UINT milliseconds) {
-    if (window) SetTimer(window, timer, milliseconds, nullptr);
+    if (window && SetTimer(window, timer, milliseconds, nullptr)) runningTimers |= TimerBit(timer);
 }
 
 void ExchangeWindow::StopTimer(UINT_PTR timer) {
-    if (window) KillTimer(window, timer);
+    if (!window || (runningTimers & TimerBit(timer)) == 0) return;
+    runningTimers &= ~TimerBit(timer);
+    KillTimer(window, timer);
 }
 
 void ExchangeWindow::PostPasteCheck() {

@@ -93,6 +93,12 @@ private:
     std::vector<Offered> offered;
     bool listening = false;
     bool emptying = false;
+    // Each timer's bit while it runs: a press stops timers at every turn, and asking the system to
+    // stop one that does not run costs as much as stopping one.
+    unsigned runningTimers = 0;
+    // The privacy marks' formats, registered once.
+    UINT monitorMark = 0;
+    UINT historyMark = 0;
 };
 
 } // namespace runtime
