@@ -6,11 +6,12 @@
 writes caseswitch.ico (the program icon resource: 256, 48, 32, 24, 20 and 16 pixels, the
 sizes Explorer, the taskbar and the title bar ask for at 100 % to 200 % scaling) and tray.ico
 (one 48x48 image, the notification-area icon kept in the program's constant data). Both show a
-grey capital and small letter A on white panels over a blue tile. Images are 32 bits per pixel,
-uncompressed, bottom row first, with an AND mask, except the 256-pixel one, which is stored as
-PNG as Windows Vista and later read it (uncompressed it would be 256 KiB of the program's 0.4 MiB).
-The output is byte-for-byte deterministic, so the committed files can be checked by running this
-again.
+grey capital and small letter A on white panels over a blue tile. The program icon's images are
+PNG files (8-bit RGBA), which Windows Vista and later read at every size: about a quarter of the bytes of
+the same pixels uncompressed, and the icon resource is the largest part of the program. The tray
+icon's one image is 32 bits per pixel, uncompressed, bottom row first, with an AND mask, as its
+byte block's fixed layout needs. The output is byte-for-byte deterministic, so the committed files
+can be checked by running this again.
 """
 
 import math
@@ -219,8 +220,8 @@ def png_image(size):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
 
 
-def icon_file(sizes):
-    images = [png_image(size) if size == 256 else icon_image(size) for size in sizes]
+def icon_file(sizes, encode):
+    images = [encode(size) for size in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for size, image in zip(sizes, images):
@@ -237,8 +238,8 @@ def main():
         sys.exit("usage: draw_icons.py OUTPUT_DIR")
     out_dir = Path(sys.argv[1])
     out_dir.mkdir(parents=True, exist_ok=True)
-    (out_dir / "caseswitch.ico").write_bytes(icon_file(PROGRAM_ICON_SIZES))
-    tray = icon_file([48])
+    (out_dir / "caseswitch.ico").write_bytes(icon_file(PROGRAM_ICON_SIZES, png_image))
+    tray = icon_file([48], icon_image)
     assert len(tray) == 9662, len(tray)
     (out_dir / "tray.ico").write_bytes(tray)
 

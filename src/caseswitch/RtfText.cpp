@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <optional>
 
 namespace runtime {
@@ -124,6 +123,20 @@ struct Group {
     long font = -1; // -1: the document's default font
 };
 
+// The bytes of a font that the font table names, by \cpg or by \fcharset; a code page given
+// as well names them more exactly than the character set.
+struct FontBytes {
+    long font;
+    LeadBytes lead;
+    bool fromCodePage;
+};
+
+// Where the font's entry is in entries sorted by font, or where it would be inserted.
+template <typename Entries> auto FontPlace(Entries& entries, long font) {
+    return std::lower_bound(entries.begin(), entries.end(), font,
+                            [](const FontBytes& entry, long key) { return entry.font < key; });
+}
+
 struct ControlWord {
     std::string_view name;
     bool hasParameter = false;
@@ -163,8 +176,17 @@ private:
 
     LeadBytes FontLead() const {
         const long font = groups.back().font >= 0 ? groups.back().font : defaultFont;
-        const auto found = fontLeads.find(font);
-        return found != fontLeads.end() ? found->second : documentLead;
+        const auto found = FontPlace(fontLeads, font);
+        return found != fontLeads.end() && found->font == font ? found->lead : documentLead;
+    }
+
+    void SetFontLead(long font, LeadBytes lead, bool fromCodePage) {
+        const auto place = FontPlace(fontLeads, font);
+        if (place == fontLeads.end() || place->font != font) {
+            fontLeads.insert(place, {font, lead, fromCodePage});
+        } else if (fromCodePage || !place->fromCodePage) {
+            *place = {font, lead, fromCodePage};
+        }
     }
 
     void AddByte(TextPiece::Spelling spelling, std::size_t offset, std::size_t length, char value) {
@@ -271,13 +293,9 @@ private:
         if (word.name == "f") {
             definingFont = value;
         } else if (word.name == "fcharset") {
-            if (const std::optional<LeadBytes> lead = FromCharset(value)) {
-                // A code page given as well (\cpg) names the bytes more exactly.
-                if (!fontHasCodePage[definingFont]) fontLeads[definingFont] = *lead;
-            }
+            if (const std::optional<LeadBytes> lead = FromCharset(value)) SetFontLead(definingFont, *lead, false);
         } else if (word.name == "cpg") {
-            fontLeads[definingFont] = FromCodePage(value);
-            fontHasCodePage[definingFont] = true;
+            SetFontLead(definingFont, FromCodePage(value), true);
         }
     }
 
@@ -289,8 +307,8 @@ private:
     LeadBytes documentLead = LeadBytes::AllHigh;
     long defaultFont = -1;
     long definingFont = -1;
-    std::map<long, LeadBytes> fontLeads;
-    std::map<long, bool> fontHasCodePage;
+    // Sorted by font: a font table names a few fonts, and a sorted array finds them as a tree would.
+    std::vector<FontBytes> fontLeads;
 };
 
 } // namespace

@@ -12,8 +12,10 @@ namespace runtime {
 inline constexpr int kPreferSmallImage = 0; // 16 pixels wide
 inline constexpr int kPreferLargeImage = 1; // 32 pixels wide
 
+// A PNG image (which Windows reads since Vista) gives the width and height of its IHDR chunk as
+// they are, and no bit count.
 struct IconImage {
-    std::uint32_t offset = 0; // where the image (a BITMAPINFOHEADER and its bits) starts in the file
+    std::uint32_t offset = 0; // where the image (a BITMAPINFOHEADER and its bits, or a PNG) starts in the file
     std::uint32_t size = 0;   // its byte count; offset + size never exceeds the file
     std::int32_t width = 0;   // the header's width
     std::int32_t height = 0;  // the header's height halved: colour rows, not colour plus mask rows

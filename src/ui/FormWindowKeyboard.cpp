@@ -12,11 +12,14 @@ std::vector<Control*> FormWindow::TabStops() const {
         Control* control = loaded.elements[i].control;
         if (!control || !control->IsTabStop()) continue;
         if (!IsWindowVisible(control->Handle()) || !IsWindowEnabled(control->Handle())) continue;
-        stops.push_back(control);
+        // Each goes in after the stops whose number is not larger, so that equal numbers keep the
+        // description's order.
+        const auto place =
+            std::upper_bound(stops.begin(), stops.end(), control, [](const Control* a, const Control* b) {
+                return a->Description().tabOrder < b->Description().tabOrder;
+            });
+        stops.insert(place, control);
     }
-    std::stable_sort(stops.begin(), stops.end(), [](const Control* a, const Control* b) {
-        return a->Description().tabOrder < b->Description().tabOrder;
-    });
     return stops;
 }
 

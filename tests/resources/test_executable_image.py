@@ -136,12 +136,10 @@ class ExecutableImageTest(unittest.TestCase):
             size = width or 256
             sizes.append(size)
             self.assertEqual((height or 256, bits), (size, 32), f"entry {index}")
+            # Every image is a PNG (Windows Vista and later read them at any size) of the size its entry names.
             image = self.image.resource(RT_ICON, image_id)
-            if size == 256:
-                self.assertTrue(image.startswith(PNG_SIGNATURE), "the 256-pixel image is stored as PNG")
-                self.assertEqual(struct.unpack_from(">II", image, 16), (256, 256))
-            else:
-                self.assertEqual(struct.unpack_from("<Iii", image), (40, size, 2 * size), f"{size}-pixel image")
+            self.assertTrue(image.startswith(PNG_SIGNATURE), f"{size}-pixel image")
+            self.assertEqual(struct.unpack_from(">4sII", image, 12), (b"IHDR", size, size), f"{size}-pixel image")
         self.assertEqual(sorted(sizes), [16, 20, 24, 32, 48, 256])
 
     def test_the_version_resource_names_the_program_in_chinese(self):

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -79,6 +82,19 @@ TEST(IconFileImage, TheImageHeaderGivesWidthHalfTheHeightAndBitCount) {
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->width, 7);
     EXPECT_EQ(odd->height, -3);
+}
+
+TEST(IconFileImage, APngImageGivesItsOwnWidthAndHeight) {
+    Bytes file = IconFile({{16, 0}});
+    const std::size_t at = ImageOffset(1, 0);
+    const std::uint8_t png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
+                                'I',  'H', 'D', 'R', 0,    0,    0,    20,   0, 0, 0, 24};
+    std::copy(std::begin(png), std::end(png), file.begin() + static_cast<std::ptrdiff_t>(at));
+    const std::optional<IconImage> image = Locate(file, kPreferSmallImage);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 20);
+    EXPECT_EQ(image->height, 24);
+    EXPECT_EQ(image->bitsPerPixel, 0);
 }
 
 TEST(IconFileHeader, OnlyIconAndCursorFilesWithImagesAreRead) {

@@ -73,7 +73,8 @@ TEST(IconFromBytes, EachCallMakesANewHandle) {
 }
 
 TEST(IconFromBytes, TheProgramIconFileGivesItsLastImage) {
-    // Both of its images have 256 colours or more, so neither preference picks the 32 by 32 one.
+    // All of its images have 256 colours or more, so neither preference picks the 32 by 32 one; the
+    // last, like the others, is a PNG, whose own header gives the size.
     const FileBytes file = ReadWholeFile(CASESWITCH_PROGRAM_ICON_FILE);
     ASSERT_GT(file.length, 0) << CASESWITCH_PROGRAM_ICON_FILE;
     for (const int preference : {kPreferSmallImage, kPreferLargeImage}) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "tray/IconHandle.h"
@@ -24,6 +25,11 @@ private:
     HMODULE module;
 };
 
+DWORD BigEndian(const BYTE* bytes) {
+    return static_cast<DWORD>(bytes[0]) << 24 | static_cast<DWORD>(bytes[1]) << 16 | static_cast<DWORD>(bytes[2]) << 8 |
+           bytes[3];
+}
+
 SIZE ColourBitmapSize(HICON icon) {
     ICONINFO info = {};
     if (!GetIconInfo(icon, &info)) return {};
@@ -38,7 +44,7 @@ TEST(ProgramResources, TheProgramIconLoadsAt32And16Pixels) {
     const DataModule exe;
     ASSERT_TRUE(exe.Get()) << CASESWITCH_EXECUTABLE << ": error " << GetLastError();
     for (const int size : {32, 16}) {
-        // The image of that size itself, not a scaled one: the file holds both.
+        // The image of that size itself, not a scaled one: the file holds both, as PNG images.
         HRSRC group = FindResourceA(exe.Get(), "DEFAULT_ICON", MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
         ASSERT_TRUE(group) << "no icon group named DEFAULT_ICON";
         auto* directory = static_cast<BYTE*>(LockResource(LoadResource(exe.Get(), group)));
@@ -46,11 +52,12 @@ TEST(ProgramResources, TheProgramIconLoadsAt32And16Pixels) {
         const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
         HRSRC image = FindResourceA(exe.Get(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3)); // RT_ICON
         ASSERT_TRUE(image) << "size " << size;
-        const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(exe.Get(), image)));
-        ASSERT_TRUE(header);
-        EXPECT_EQ(header->biWidth, size);
-        EXPECT_EQ(header->biHeight, 2 * size);
-        EXPECT_EQ(header->biBitCount, 32);
+        const auto* png = static_cast<const BYTE*>(LockResource(LoadResource(exe.Get(), image)));
+        ASSERT_TRUE(png);
+        ASSERT_GE(SizeofResource(exe.Get(), image), 24u);
+        EXPECT_EQ(std::memcmp(png, "\x89PNG\r\n\x1a\n", 8), 0) << "size " << size;
+        EXPECT_EQ(BigEndian(png + 16), static_cast<DWORD>(size)) << "IHDR width";
+        EXPECT_EQ(BigEndian(png + 20), static_cast<DWORD>(size)) << "IHDR height";
 
         const runtime::IconHandle icon(
             static_cast<HICON>(LoadImageA(exe.Get(), "DEFAULT_ICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
