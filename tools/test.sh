@@ -5,7 +5,8 @@
 #   3. end-to-end tests of the real program under Wine (ctest label e2e, one at a time)
 #   4. the fuzz targets of the native build (build/native/fuzz/**/*_fuzz), two at a time, sharing
 #      FUZZ_SECONDS (60) of wall time: each runs 2 * FUZZ_SECONDS / targets seconds, at least 15
-#   5. static checks: clang-format, clang-tidy and cppcheck report nothing (tools/static-checks.sh)
+#   5. static checks: clang-format, clang-tidy and cppcheck report nothing (tools/static-checks.sh);
+#      they run at low priority beside layers 2 and 3 once build/win32 is configured
 # Layers 2 and 3 run in full on the build that runs here (tools/arch.sh: the 32-bit program,
 # preset win32, wherever the host executes 32-bit code; otherwise the 64-bit build, preset win64).
 # The other build is tested as far as the host allows: on a 32-bit host the 64-bit build runs the
@@ -116,6 +117,25 @@ run_fuzz_target() {
         -artifact_prefix="$logs/fuzz-artifacts/$name-" "$work" ${seeds:+"$seeds"} >"$logs/fuzz-$name.log" 2>&1
 }
 
+# The static checks want the processor and nothing else; the end-to-end tests mostly wait for
+# windows and Wine. So the checks run beside those tests, at low priority, once the 32-bit tree
+# they read is configured, and layer 5 reports them.
+static_pid=
+start_static_checks() {
+    [[ -z $static_pid ]] || return 0
+    rm -f "$logs/static-results.txt"
+    (
+        for check in format tidy cppcheck; do
+            if nice -n 10 tools/static-checks.sh "$check" >"$logs/static-$check.log" 2>&1; then
+                echo "$check passed"
+            else
+                echo "$check failed"
+            fi
+        done >"$logs/static-results.txt"
+    ) &
+    static_pid=$!
+}
+
 banner "dependencies"
 mkdir -p "$logs"
 if ! tools/deps.sh; then
@@ -169,6 +189,7 @@ started=$SECONDS
 banner "layers 2 and 3: Windows tests under Wine, $build_arch build"
 if quiet_step "$build_arch-configure" cmake --preset "$build_arch"; then
     quiet_step "$build_arch-build" cmake --build --preset "$build_arch" -- -k 0
+    [[ $build_arch == win32 ]] && start_static_checks
     # The end-to-end tests alone: they need the X keyboard focus, the global hot key and the clipboard.
     in_wine_session "$build_arch" \
         wine --preset "$build_arch" -j2 -LE e2e --timeout 300 ";" \
@@ -188,6 +209,7 @@ else
     banner "the 32-bit program: built, and statically checked in layer 5, but not run beside the 64-bit build"
     if quiet_step win32-configure cmake --preset win32 &&
         quiet_step win32-build cmake --build --preset win32 --target CaseSwitch; then
+        start_static_checks
         passed=$((passed + 1))
         echo "the 32-bit program builds: build/win32/bin/CaseSwitch.exe"
     fi
@@ -224,8 +246,10 @@ echo "fuzz layer: $((SECONDS - started)) s"
 
 started=$SECONDS
 banner "layer 5: static checks"
+start_static_checks
+wait "$static_pid"
 for check in format tidy cppcheck; do
-    if tools/static-checks.sh "$check" >"$logs/static-$check.log" 2>&1; then
+    if grep -qx "$check passed" "$logs/static-results.txt"; then
         passed=$((passed + 1))
         tail -n 1 "$logs/static-$check.log"
     else
@@ -233,7 +257,7 @@ for check in format tidy cppcheck; do
         fail_step "static check $check (log: build/test-logs/static-$check.log)"
     fi
 done
-echo "static layer: $((SECONDS - started)) s"
+echo "static layer: $((SECONDS - started)) s more after the layers above"
 
 banner "summary"
 for failure in "${failures[@]}"; do
