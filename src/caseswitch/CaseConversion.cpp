@@ -1,5 +1,6 @@
 #include "caseswitch/CaseConversion.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -84,6 +85,14 @@ bool ConvertWordRun(unsigned char first, const unsigned char* source, std::size_
     return trail != 0;
 }
 
+// The word path's blocks, then the bytes after the last whole block.
+void ConvertWordsAndTail(unsigned char first, const unsigned char* source, std::size_t length, unsigned char* target,
+                         bool trail) {
+    const std::size_t words = length / 8;
+    trail = ConvertWordRun(first, source, words, target, trail);
+    ConvertTail(first, source + 8 * words, length % 8, target + 8 * words, trail);
+}
+
 #if CASESWITCH_SSE2_AT_RUN_TIME
 // The vector path alone is compiled for SSE2, and only ever runs where FastestPath has seen the
 // processor report it.
@@ -133,8 +142,22 @@ private:
     __m128i caseBit;
 };
 
+// Where a round's results go: into the cache, or, for a target far larger than any cache, past
+// it. A streaming store fills a whole cache line without reading it in first, as a large copy
+// does; its target must be aligned to 16 bytes.
+enum class Store { Cached, Streaming };
+
+template <Store kStore> void StoreVector(unsigned char* target, __m128i bytes) {
+    if constexpr (kStore == Store::Streaming) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target), bytes);
+    } else {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), bytes);
+    }
+}
+
 // Thirty-two bytes a round: text without double-byte characters takes the short way, the rest
 // pays for the trail mask once per round.
+template <Store kStore>
 bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::size_t roundCount, unsigned char* target,
                       bool trailIn) {
     const VectorConverter converter(first);
@@ -151,8 +174,8 @@ bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::siz
             lowLetters = _mm_andnot_si128(ExpandBits(trails & 0xFFFF), lowLetters);
             highLetters = _mm_andnot_si128(ExpandBits(trails >> 16), highLetters);
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32 * i), converter.Flip(low, lowLetters));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32 * i + 16), converter.Flip(high, highLetters));
+        StoreVector<kStore>(target + 32 * i, converter.Flip(low, lowLetters));
+        StoreVector<kStore>(target + 32 * i + 16, converter.Flip(high, highLetters));
     }
     return trail != 0;
 }
@@ -185,9 +208,7 @@ void ConvertWords(LetterCase letterCase, const char* source, std::size_t length,
         // The carries run from low to high bytes, which is memory order only on little-endian targets.
         ConvertTail(first, Bytes(source), length, Bytes(target), false);
     } else {
-        const std::size_t words = length / 8;
-        const bool trail = ConvertWordRun(first, Bytes(source), words, Bytes(target), false);
-        ConvertTail(first, Bytes(source) + 8 * words, length % 8, Bytes(target) + 8 * words, trail);
+        ConvertWordsAndTail(first, Bytes(source), length, Bytes(target), false);
     }
 }
 
@@ -195,20 +216,40 @@ void ConvertWords(LetterCase letterCase, const char* source, std::size_t length,
 #pragma GCC push_options
 #pragma GCC target("sse2")
 // Window procedures and other callbacks may be entered with the stack aligned to 4 bytes only.
-__attribute__((force_align_arg_pointer))
+#define CASESWITCH_VECTOR_ENTRY __attribute__((force_align_arg_pointer))
+#else
+#define CASESWITCH_VECTOR_ENTRY
 #endif
 #if CASESWITCH_HAS_SSE2
+CASESWITCH_VECTOR_ENTRY
 void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+    if (length >= kStreamingFrom) {
+        ConvertVectorsStreaming(letterCase, source, length, target);
+        return;
+    }
     const unsigned char first = FirstLetter(letterCase);
     const std::size_t rounds = length / 32;
-    bool trail = ConvertVectorRun(first, Bytes(source), rounds, Bytes(target), false);
-    std::size_t done = 32 * rounds;
-    const std::size_t words = (length - done) / 8;
-    trail = ConvertWordRun(first, Bytes(source) + done, words, Bytes(target) + done, trail);
-    done += 8 * words;
-    ConvertTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
+    const bool trail = ConvertVectorRun<Store::Cached>(first, Bytes(source), rounds, Bytes(target), false);
+    const std::size_t done = 32 * rounds;
+    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
+}
+
+CASESWITCH_VECTOR_ENTRY
+void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::size_t length, char* target) {
+    const unsigned char first = FirstLetter(letterCase);
+    // Bytes up to the target's first 16-byte boundary, so that every streaming store is aligned.
+    const std::size_t head = std::min(length, (16 - reinterpret_cast<std::uintptr_t>(target) % 16) % 16);
+    bool trail = ConvertTail(first, Bytes(source), head, Bytes(target), false);
+    const std::size_t rounds = (length - head) / 32;
+    trail = ConvertVectorRun<Store::Streaming>(first, Bytes(source) + head, rounds, Bytes(target) + head, trail);
+    // Streaming stores are weakly ordered: they must reach memory before whoever reads the target
+    // learns that it is done.
+    _mm_sfence();
+    const std::size_t done = head + 32 * rounds;
+    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
 }
 #endif
+#undef CASESWITCH_VECTOR_ENTRY
 
 #if CASESWITCH_SSE2_AT_RUN_TIME
 #pragma GCC pop_options

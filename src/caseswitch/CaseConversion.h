@@ -46,8 +46,12 @@ void ConvertWords(LetterCase letterCase, const char* source, std::size_t length,
 #endif
 
 #if CASESWITCH_HAS_SSE2
-// Thirty-two bytes at a time with SSE2.
+// Thirty-two bytes at a time with SSE2; from kStreamingFrom bytes on, as ConvertVectorsStreaming.
 void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target);
+// The same, storing around the cache: for texts much larger than it, whose converted bytes would
+// only push everything else out. Far above any selection a user makes by hand.
+void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::size_t length, char* target);
+inline constexpr std::size_t kStreamingFrom = std::size_t{4} << 20;
 #endif
 
 using Converter = void (*)(LetterCase letterCase, const char* source, std::size_t length, char* target);

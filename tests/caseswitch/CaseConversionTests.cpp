@@ -43,6 +43,7 @@ const std::vector<ConversionPath>& Paths() {
         {"ConvertWords", &conversion::ConvertWords},
 #if CASESWITCH_HAS_SSE2
         {"ConvertVectors", &conversion::ConvertVectors},
+        {"ConvertVectorsStreaming", &conversion::ConvertVectorsStreaming},
 #endif
     };
     return paths;
@@ -221,6 +222,24 @@ TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
         }
     }
 }
+
+#if CASESWITCH_HAS_SSE2
+// A text long enough for the streaming stores, misaligned and with an odd tail, converts as the
+// word path converts it.
+TEST(CaseConversion, TextsPastTheStreamingThresholdMatchTheWordPath) {
+    std::mt19937 random(20261208);
+    std::string text(conversion::kStreamingFrom + 45, 'a');
+    for (char& byte : text)
+        byte = RandomByte(random, Mix::Even);
+    const char* source = text.data() + 3;
+    const std::size_t length = text.size() - 3;
+    std::string expected(length, '\0');
+    conversion::ConvertWords(LetterCase::Lower, source, length, expected.data());
+    std::vector<char> target(length + 1);
+    conversion::ConvertVectors(LetterCase::Lower, source, length, target.data() + 1);
+    EXPECT_TRUE(std::memcmp(target.data() + 1, expected.data(), length) == 0);
+}
+#endif
 
 // The machines the tests run on all have SSE2, so every build, the 32-bit one for any x86 included,
 // must take the vector path here.
