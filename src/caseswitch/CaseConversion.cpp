@@ -102,8 +102,18 @@ void ConvertWordsAndTail(unsigned char first, const unsigned char* source, std::
 
 #if CASESWITCH_HAS_SSE2
 
+// The helpers of the vector loop belong in its body: a call per round would cost more than the
+// helper itself, and the program is built for size, where the compiler would keep the calls.
+#if defined(__GNUC__)
+#define CASESWITCH_IN_LOOP [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define CASESWITCH_IN_LOOP __forceinline
+#else
+#define CASESWITCH_IN_LOOP inline
+#endif
+
 // The same computation on a 32-bit mask of two vectors' bytes (bit i is byte i).
-std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
+CASESWITCH_IN_LOOP std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
     constexpr std::uint32_t kEvenBits = 0x55555555;
     const std::uint32_t lead = high & ~trail;
     const std::uint32_t starts = lead & ~(lead << 1);
@@ -115,7 +125,7 @@ std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
 }
 
 // 0xFF in byte i for each set bit i of a 16-bit mask.
-__m128i ExpandBits(std::uint32_t bits) {
+CASESWITCH_IN_LOOP __m128i ExpandBits(std::uint32_t bits) {
     __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
     spread = _mm_unpacklo_epi8(spread, spread);
     spread = _mm_unpacklo_epi16(spread, spread);
@@ -180,6 +190,7 @@ bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::siz
     return trail != 0;
 }
 
+#undef CASESWITCH_IN_LOOP
 #endif
 
 #if CASESWITCH_SSE2_AT_RUN_TIME
