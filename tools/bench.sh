@@ -37,6 +37,9 @@ tools/wine-session.sh start --dir "$build" --virtual-display >/dev/null
 export CASESWITCH_SESSION_ENV=$root/$build/wine-session.env
 export CASESWITCH_PROBE=$root/$build/bin/probe.exe
 export CASESWITCH_EXE=$root/$build/bin/CaseSwitch.exe
+# The figures are the shipped program's: the release build's executable, as the zip carries it.
+shipped=(build/"$release_preset"/CaseSwitch-*-"$build_arch"/CaseSwitch.exe)
+export CASESWITCH_BENCH_PROGRAM=$root/${shipped[0]}
 
 echo "==== case conversion in the shipped build (build/$release_preset), 16 MiB of each kind of text, under Wine"
 wine_program=wine
@@ -49,5 +52,5 @@ if [[ -f bench/caseswitch/press_bench.py ]]; then
 fi
 
 echo "==== the whole program under Wine"
-python3 bench/program_bench.py --program "$CASESWITCH_EXE" --minimal "$build/bin/minimal_window.exe" \
-    --release-exe "build/$release_preset/CaseSwitch-"*"-$build_arch/CaseSwitch.exe"
+python3 bench/program_bench.py --program "$CASESWITCH_BENCH_PROGRAM" --minimal "$build/bin/minimal_window.exe" \
+    --release-exe "$CASESWITCH_BENCH_PROGRAM" --startup-runs 20

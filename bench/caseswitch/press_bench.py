@@ -17,7 +17,8 @@ hot key's arrival and the waits for the target (its copy; its answer when its co
 clipboard, which Wine waits for; its request for the text; its paste). casetool hooks the keyboard
 only when a test asks for its key log: a low-level hook would make every injected key wait for it.
 
-Run it in a Wine session of a Windows build tree, e.g.
+The program is CASESWITCH_BENCH_PROGRAM when set (tools/bench.sh sets the release executable),
+else the build tree's own; the helper programs are the build tree's. Run it in a Wine session of a Windows build tree, e.g.
 
     tools/wine-session.sh start --dir build/win32
     python3 bench/caseswitch/press_bench.py build/win32 [PRESSES]
@@ -220,7 +221,7 @@ def main():
     tool = Tool(env)
     xtest = XTest(env["DISPLAY"])
     results = []
-    program = os.path.join(build, "bin", "CaseSwitch.exe")
+    program = os.environ.get("CASESWITCH_BENCH_PROGRAM", os.path.join(build, "bin", "CaseSwitch.exe"))
     try:
         for name, exe, window_class, target in [
             ("CaseSwitch", program, "FormWindow", NOTEPAD),
