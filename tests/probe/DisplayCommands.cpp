@@ -1,4 +1,5 @@
-// What screen readers and the colour scheme see: a window's accessible object, the system colours.
+// What screen readers and the eye see: a window's accessible object, its text's extent, the
+// system colours.
 #include "Commands.h"
 
 #include <oleacc.h>
@@ -42,6 +43,25 @@ bool AccessibleCommand(const Args& args, JsonObject& answer) {
     return true;
 }
 
+// The window's text as DEFAULT_GUI_FONT draws it, wrapped at WIDTH pixels, or on one line for 0.
+// The program's labels draw in that font, which Wine makes for the prefix's DPI in every process.
+bool TextExtentCommand(const Args& args, JsonObject& answer) {
+    HWND window = nullptr;
+    long long width = 0;
+    if (!args.Window(0, window) || !args.Number(1, width)) return BadArguments(answer);
+    char text[4096] = {};
+    const int length = GetWindowTextA(window, text, sizeof text);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    RECT box = {0, 0, static_cast<LONG>(width), 0};
+    const UINT format = DT_CALCRECT | DT_NOPREFIX | (width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(dc, text, length, &box, format);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    answer.Int("cx", box.right - box.left).Int("cy", box.bottom - box.top);
+    return true;
+}
+
 // Answers the colour's value before, and sets it when a new one is given.
 bool SysColourCommand(const Args& args, JsonObject& answer) {
     long long index = 0;
@@ -58,6 +78,7 @@ bool SysColourCommand(const Args& args, JsonObject& answer) {
 
 const Command kCommands[] = {
     {"accessible", 1, 1, AccessibleCommand, "HWND  role and name of its client object"},
+    {"text-extent", 2, 2, TextExtentCommand, "HWND WIDTH  size of its text in DEFAULT_GUI_FONT, wrapped at WIDTH"},
     {"sys-colour", 1, 2, SysColourCommand, "INDEX [0xBBGGRR]  the old value; sets the new one"},
 };
 
