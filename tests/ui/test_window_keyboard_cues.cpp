@@ -28,8 +28,8 @@ TEST(WindowKeyboardCues, TabClearsTheHiddenFocusState) {
     ASSERT_NE(main, nullptr);
     SetForegroundWindow(main);
     ASSERT_TRUE(testprogram::PumpUntil([&] { return GetFocus() == GetDlgItem(main, 110); }));
-    windowProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recording)));
+    windowProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recording)));
     // As Windows leaves a window that the mouse opened.
     SendMessageA(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     uiStateRequests.clear();
