@@ -15,6 +15,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 source tools/arch.sh
+arguments=("$@")
 shot=
 keep=0
 while (($#)); do
@@ -29,7 +30,14 @@ say() {
     echo "run: $*" >&2
 }
 
+# The session's variables below set LANG=zh_CN.UTF-8 in this shell, and bash warns when it cannot
+# load that locale: one that deps.sh generates now stays unknown to this shell, so a new one runs.
+had_locale=0
+locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8' && had_locale=1
 tools/deps.sh
+if ((!had_locale)) && [[ -z ${CASESWITCH_RUN_AGAIN:-} ]]; then
+    CASESWITCH_RUN_AGAIN=1 exec "$root/tools/run.sh" "${arguments[@]}"
+fi
 choose_build run
 build=build/$build_arch
 [[ -n $shot ]] || shot=$root/$build/screenshots/main-window.png

@@ -3,19 +3,43 @@
 #include <cstring>
 #include <string>
 
+#include "ui/Dpi.h"
 #include "ui/EventDelivery.h"
 #include "ui/FormWindow.h"
 
 namespace runtime {
+namespace {
+
+// The answer of the standard static control to OBJID_QUERYCLASSNAMEIDX.
+constexpr LRESULT kStaticClassIndex = 65536 + 3;
+
+} // namespace
 
 COLORREF ResolveColour(std::uint32_t colour) {
     return colour == kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);
 }
 
-HFONT CreateFontFromBlock(const ByteBlock& block) {
+COLORREF ResolveTextColour(std::uint32_t colour) {
+    // Black on the face colour is the default look; in a high-contrast scheme the face may be black.
+    return colour == 0 || colour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour);
+}
+
+HBRUSH ColourBrush::For(std::uint32_t colour) {
+    if (!brush) brush = CreateSolidBrush(ResolveColour(colour));
+    return brush;
+}
+
+void ColourBrush::Reset() {
+    if (brush) DeleteObject(brush);
+    brush = nullptr;
+}
+
+HFONT CreateFontFromBlock(const ByteBlock& block, int dpi) {
     if (block.size() != sizeof(LOGFONTA)) return nullptr;
     LOGFONTA font;
     std::memcpy(&font, block.data(), sizeof font);
+    font.lfHeight = ScaleToDpi(font.lfHeight, dpi);
+    font.lfWidth = ScaleToDpi(font.lfWidth, dpi);
     font.lfFaceName[LF_FACESIZE - 1] = '\0'; // stored bytes need not end the name
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfOutPrecision = 0;
@@ -39,7 +63,7 @@ Control::~Control() {
 }
 
 HFONT Control::Font() const {
-    return ownFont ? ownFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return ownFont ? ownFont : owner.Font();
 }
 
 bool Control::Create(HWND parent, int controlId) {
@@ -47,15 +71,23 @@ bool Control::Create(HWND parent, int controlId) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | KindStyle();
     if (description.flags & kFlagDisabled) style |= WS_DISABLED;
     if (description.flags & kFlagTabStop) style |= WS_TABSTOP;
-    ownFont = CreateFontFromBlock(FontBlock());
-    handle = CreateWindowExA(0, ClassName(), Text().c_str(), style, description.left, description.top,
-                             description.width, description.height, parent,
+    handle = CreateWindowExA(0, ClassName(), Text().c_str(), style, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr), this);
     if (!handle) return false;
     element.control = this;
-    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    FitTo(owner.Dpi());
     AfterCreate();
     return true;
+}
+
+void Control::FitTo(int dpi) {
+    const ElementDescription& description = element.description;
+    SetWindowPos(handle, nullptr, ScaleToDpi(description.left, dpi), ScaleToDpi(description.top, dpi),
+                 ScaleToDpi(description.width, dpi), ScaleToDpi(description.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (ownFont) DeleteObject(ownFont);
+    ownFont = CreateFontFromBlock(FontBlock(), dpi);
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
 }
 
 // Labels
@@ -101,6 +133,11 @@ LRESULT CALLBACK LabelControl::LabelProc(HWND window, UINT message, WPARAM wPara
         return 1; // painted together with the text, without flicker
     case kFeedbackMessage:
         return label->OnFeedback(wParam, lParam);
+    case WM_GETOBJECT:
+        // Accessibility clients then serve the label as the standard static control: static text,
+        // named by its text.
+        if (static_cast<LONG>(lParam) == OBJID_QUERYCLASSNAMEIDX) return kStaticClassIndex;
+        break;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         label->handle = nullptr;
@@ -130,7 +167,7 @@ void LabelControl::Paint() {
 
     HGDIOBJ previousFont = SelectObject(dc, Font());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ResolveColour(data.textColour));
+    SetTextColor(dc, ResolveTextColour(data.textColour));
     UINT format = DT_NOPREFIX;
     const UINT horizontal[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
     const UINT vertical[] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
@@ -162,10 +199,6 @@ void ButtonControl::OnClicked() {
 
 // Check boxes
 
-CheckBoxControl::~CheckBoxControl() {
-    if (brush) DeleteObject(brush);
-}
-
 DWORD CheckBoxControl::KindStyle() const {
     const CheckBoxData& data = Data();
     DWORD style =
@@ -177,7 +210,6 @@ DWORD CheckBoxControl::KindStyle() const {
 }
 
 void CheckBoxControl::AfterCreate() {
-    brush = CreateSolidBrush(ResolveColour(Data().backgroundColour));
     SendMessageA(handle, BM_SETCHECK, Data().checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -187,9 +219,9 @@ void CheckBoxControl::OnClicked() {
 
 LRESULT CheckBoxControl::OnControlColour(HDC dc) {
     const CheckBoxData& data = Data();
-    SetTextColor(dc, ResolveColour(data.textColour));
+    SetTextColor(dc, ResolveTextColour(data.textColour));
     SetBkColor(dc, ResolveColour(data.backgroundColour));
-    return reinterpret_cast<LRESULT>(brush);
+    return reinterpret_cast<LRESULT>(brush.For(data.backgroundColour));
 }
 
 bool CheckBoxControl::ReadChecked() {

@@ -36,6 +36,11 @@ public:
     virtual void OnClicked() {}
     virtual LRESULT OnControlColour(HDC) { return 0; }
     virtual bool ColoursItself() const { return false; }
+    virtual void OnColoursChanged() {}
+    // Enter on the focused control presses it.
+    virtual bool PressedByEnter() const { return false; }
+    // Position, size and font at the window's DPI.
+    void FitTo(int dpi);
     // The check box's state commands reach it through this; every other kind answers nothing.
     virtual CheckBoxControl* AsCheckBox() { return nullptr; }
 
@@ -51,6 +56,21 @@ protected:
     LoadedElement& element;
     HWND handle = nullptr;
     HFONT ownFont = nullptr;
+};
+
+// A solid brush of a stored colour, made when first asked for and again after the system's
+// colours changed.
+class ColourBrush {
+public:
+    ColourBrush() = default;
+    ~ColourBrush() { Reset(); }
+    ColourBrush(const ColourBrush&) = delete;
+    ColourBrush& operator=(const ColourBrush&) = delete;
+    HBRUSH For(std::uint32_t colour);
+    void Reset();
+
+private:
+    HBRUSH brush = nullptr;
 };
 
 class LabelControl final : public Control {
@@ -77,6 +97,7 @@ class ButtonControl final : public Control {
 public:
     using Control::Control;
     void OnClicked() override;
+    bool PressedByEnter() const override { return true; }
 
 protected:
     const char* ClassName() const override { return "BUTTON"; }
@@ -91,10 +112,10 @@ private:
 class CheckBoxControl final : public Control {
 public:
     using Control::Control;
-    ~CheckBoxControl() override;
     void OnClicked() override;
     LRESULT OnControlColour(HDC dc) override;
     bool ColoursItself() const override { return true; }
+    void OnColoursChanged() override { brush.Reset(); }
     CheckBoxControl* AsCheckBox() override { return this; }
     bool ReadChecked();
     void WriteChecked(bool checked);
@@ -108,7 +129,7 @@ protected:
 
 private:
     CheckBoxData& Data() const { return std::get<CheckBoxData>(element.description.data); }
-    HBRUSH brush = nullptr;
+    ColourBrush brush;
 };
 
 // Registers a class of the runtime's windows (redrawn on resize, double clicks, arrow cursor, no
@@ -118,7 +139,10 @@ bool RegisterFormClass(const char* className, WNDPROC procedure);
 DWORD ButtonAlignmentStyle(std::int32_t horizontal, std::int32_t vertical);
 // COLOR_BTNFACE for the default colour.
 COLORREF ResolveColour(std::uint32_t colour);
-// A font from a stored font block; null (meaning DEFAULT_GUI_FONT) unless it is a LOGFONTA.
-HFONT CreateFontFromBlock(const ByteBlock& block);
+// COLOR_BTNTEXT for black, the stored text colour of the default look, and for the default colour.
+COLORREF ResolveTextColour(std::uint32_t colour);
+// A font from a stored font block, its 96-DPI size scaled to `dpi`; null (meaning the window's
+// font) unless the block is a LOGFONTA.
+HFONT CreateFontFromBlock(const ByteBlock& block, int dpi);
 
 } // namespace runtime

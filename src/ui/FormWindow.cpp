@@ -6,7 +6,10 @@ FormWindow::FormWindow(LoadedWindow& loaded)
     : loaded(loaded), windowId(loaded.windowId), windowElementId(loaded.elements.front().description.elementId) {}
 
 FormWindow::~FormWindow() {
-    if (backgroundBrush) DeleteObject(backgroundBrush);
+    if (scaledFont) DeleteObject(scaledFont);
+    for (HICON icon : icons) {
+        if (icon) DestroyIcon(icon);
+    }
 }
 
 const WindowData& FormWindow::Data() const {

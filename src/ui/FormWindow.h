@@ -31,6 +31,9 @@ public:
     HWND Handle() const { return handle; }
     std::uint32_t WindowId() const { return windowId; }
     const WindowData& Data() const;
+    // The DPI the window and its controls are laid out for, and the controls' default font at it.
+    int Dpi() const { return dpi; }
+    HFONT Font() const;
     // The icon this window shows in the notification area; the icon service sees nothing else of
     // the window object.
     TrayIcon& Tray() { return trayIcon; }
@@ -54,6 +57,8 @@ private:
     void OnDestroy();
     void OnActivate(WPARAM wParam);
     void Paint();
+    void LayOutAt(int newDpi);
+    void OnColoursChanged(UINT message, WPARAM wParam, LPARAM lParam);
     Control* ControlFor(HWND child) const;
     std::int32_t Fire(std::int32_t event, std::int32_t fallback = 0, std::int32_t argumentCount = 0,
                       std::int32_t argument = 0);
@@ -70,7 +75,10 @@ private:
     std::vector<std::unique_ptr<Control>> controls;
     HWND focusAtDeactivation = nullptr;
     bool firstActivationDone = false;
-    HBRUSH backgroundBrush = nullptr;
+    ColourBrush backgroundBrush;
+    int dpi = 96;
+    HFONT scaledFont = nullptr; // null while the stock font fits the DPI
+    HICON icons[2] = {};        // indexed by ICON_SMALL and ICON_BIG
     TrayIcon trayIcon;
     int messagesInHand = 0;
     bool detached = false;

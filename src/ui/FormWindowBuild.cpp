@@ -1,5 +1,6 @@
 // Building a window object's platform window and its controls from the description.
 #include "app/RuntimeApp.h"
+#include "ui/Dpi.h"
 #include "ui/FormWindow.h"
 
 namespace runtime {
@@ -43,6 +44,37 @@ DWORD FrameStyle(const WindowData& data, DWORD& extendedStyle) {
 
 } // namespace
 
+HFONT FormWindow::Font() const {
+    return scaledFont ? scaledFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void FormWindow::LayOutAt(int newDpi) {
+    dpi = newDpi;
+    if (scaledFont) DeleteObject(scaledFont);
+    scaledFont = nullptr;
+    // The stock font is made for the system DPI.
+    const int fontDpi = SystemDpi();
+    if (dpi != fontDpi) {
+        LOGFONTA font;
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+        font.lfHeight = MulDiv(font.lfHeight, dpi, fontDpi);
+        font.lfWidth = MulDiv(font.lfWidth, dpi, fontDpi);
+        scaledFont = CreateFontIndirectA(&font);
+    }
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    // The window's own icon bytes are not used by this program: the program's icon serves.
+    for (int kind : {ICON_SMALL, ICON_BIG}) {
+        const int size = ScaleToDpi(kind == ICON_BIG ? 32 : 16, dpi);
+        HICON icon = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "DEFAULT_ICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        SendMessageA(handle, WM_SETICON, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(icon));
+        if (icons[kind]) DestroyIcon(icons[kind]);
+        icons[kind] = icon;
+    }
+    for (const std::unique_ptr<Control>& control : controls)
+        control->FitTo(dpi);
+}
+
 bool FormWindow::CreateWindowElement() {
     const ElementDescription& element = loaded.elements.front().description;
     const WindowData& data = Data();
@@ -55,10 +87,6 @@ bool FormWindow::CreateWindowElement() {
     int left = element.left;
     int top = element.top;
     switch (static_cast<StartPosition>(data.startPosition)) {
-    case StartPosition::Centred:
-        left = (GetSystemMetrics(SM_CXSCREEN) - element.width) / 2;
-        top = (GetSystemMetrics(SM_CYSCREEN) - element.height) / 2;
-        break;
     case StartPosition::Minimised:
         style |= WS_MINIMIZE;
         break;
@@ -76,16 +104,24 @@ bool FormWindow::CreateWindowElement() {
                              element.height, owner, nullptr, GetModuleHandleA(nullptr), this);
     if (!handle) return false;
 
+    // The stored outer size holds the frame at 96 DPI: the client area grows with the DPI, the
+    // frame as the system draws it there.
+    LayOutAt(WindowDpi(handle));
+    const SIZE layoutFrame = FrameSize(handle, kLayoutDpi);
+    const SIZE frame = FrameSize(handle, dpi);
+    const int width = ScaleToDpi(element.width - layoutFrame.cx, dpi) + frame.cx;
+    const int height = ScaleToDpi(element.height - layoutFrame.cy, dpi) + frame.cy;
+    if (static_cast<StartPosition>(data.startPosition) == StartPosition::Centred) {
+        left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    }
     RECT outer;
     GetWindowRect(handle, &outer);
-    if (outer.right - outer.left != element.width || outer.bottom - outer.top != element.height)
-        MoveWindow(handle, left, top, element.width, element.height, TRUE);
-
-    // The window's own icon bytes are not used by this program: the shared default icons serve.
-    RuntimeApp& app = RuntimeApp::Get();
-    SendMessageA(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.DefaultIcon(true)));
-    SendMessageA(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.DefaultIcon(false)));
-    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    if (outer.left != left || outer.top != top || outer.right - outer.left != width ||
+        outer.bottom - outer.top != height)
+        MoveWindow(handle, left, top, width, height, TRUE);
+    // Focus cues as the last input asks: hidden after the mouse, shown after the keyboard.
+    SendMessageA(handle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     if (data.alwaysOnTop) SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     if (!data.movable) DeleteMenu(GetSystemMenu(handle, FALSE), SC_MOVE, MF_BYCOMMAND);
     return true;

@@ -68,14 +68,20 @@ bool FormWindow::PreTranslateMessage(const MSG& message) {
     case VK_TAB:
         if (control || alt) return false;
         MoveFocus(!shift);
+        // The keyboard is in use: the focus rectangle shows where it is.
+        SendMessageA(handle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
         return true;
-    case VK_RETURN:
+    case VK_RETURN: {
         if (control || shift || alt) return false;
         if (data.enterMovesFocus) {
             MoveFocus(true);
             return true;
         }
-        return false; // no default button in this window
+        Control* focused = ControlFor(GetFocus());
+        if (!focused || !focused->PressedByEnter()) return false; // no default button in this window
+        focused->OnClicked();
+        return true;
+    }
     case VK_ESCAPE:
         if (control || shift || alt || !data.escCloses) return false;
         SendMessageA(handle, WM_CLOSE, 0, 0);

@@ -63,6 +63,17 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_ACTIVATE:
         OnActivate(wParam);
         break;
+    case WM_DPICHANGED: {
+        LayOutAt(HIWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        OnColoursChanged(message, wParam, lParam);
+        break;
     case WM_CLOSE:
         return OnClose();
     case WM_QUERYENDSESSION:
@@ -112,9 +123,18 @@ void FormWindow::OnActivate(WPARAM wParam) {
 void FormWindow::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
-    if (!backgroundBrush) backgroundBrush = CreateSolidBrush(ResolveColour(Data().backgroundColour));
-    FillRect(dc, &paint.rcPaint, backgroundBrush);
+    FillRect(dc, &paint.rcPaint, backgroundBrush.For(Data().backgroundColour));
     EndPaint(handle, &paint);
+}
+
+void FormWindow::OnColoursChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+    backgroundBrush.Reset();
+    for (const std::unique_ptr<Control>& control : controls) {
+        control->OnColoursChanged();
+        // Only top-level windows hear of new system colours; the common controls need them too.
+        if (message == WM_SYSCOLORCHANGE) SendMessageA(control->Handle(), message, wParam, lParam);
+    }
+    RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 Control* FormWindow::ControlFor(HWND child) const {

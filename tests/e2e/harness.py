@@ -28,10 +28,11 @@ WS_VISIBLE = 0x10000000
 WS_CLIPSIBLINGS = 0x04000000
 
 
-def session_environment():
-    """os.environ with the Wine session's variables applied (the file wins where both are set)."""
+def session_environment(path=None):
+    """os.environ with the Wine session's variables applied (the file wins where both are set): the
+    session's file CASESWITCH_SESSION_ENV, or the one given."""
     env = dict(os.environ)
-    path = os.environ.get("CASESWITCH_SESSION_ENV")
+    path = path or os.environ.get("CASESWITCH_SESSION_ENV")
     if not path:
         return env
     with open(path, encoding="utf-8") as session:
@@ -289,6 +290,20 @@ class Probe:
     def screen(self):
         return self.require("screen")
 
+    def accessible(self, hwnd):
+        """Role and name of the window's client object, as a screen reader reads them."""
+        return self.require("accessible", hwnd)
+
+    def text_extent(self, hwnd, width=0):
+        """Width and height of the window's text in DEFAULT_GUI_FONT, wrapped at width (0: one line)."""
+        answer = self.require("text-extent", hwnd, width)
+        return answer["cx"], answer["cy"]
+
+    def sys_colour(self, index, value=None):
+        """The system colour's value before; sets the new one when given."""
+        words = ("sys-colour", index) if value is None else ("sys-colour", index, hex(value))
+        return self.require(*words)["before"]
+
     def gui_resources(self, pid):
         """GDI and USER counts; Wine 8 answers 0 for both (GetGuiResources is not implemented)."""
         return self.require("guiresources", pid)
@@ -389,8 +404,12 @@ class ProgramTestCase(unittest.TestCase):
 
     main_class = "FormWindow"
 
+    def session(self):
+        """The environment the program and the probe run in."""
+        return session_environment()
+
     def setUp(self):
-        self.env = session_environment()
+        self.env = self.session()
         self.probe = Probe(env=self.env)
         self.addCleanup(self.probe.close)
         leftover = self.probe.find_window(self.main_class)

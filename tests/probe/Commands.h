@@ -40,6 +40,7 @@ std::span<const Command> WindowCommands();
 std::span<const Command> MessageCommands();
 std::span<const Command> ClipboardCommands();
 std::span<const Command> ProcessCommands();
+std::span<const Command> DisplayCommands();
 
 // Adds the error text and GetLastError() to the answer; returns false for `return Fail(...)`.
 bool Fail(JsonObject& answer, const char* what);

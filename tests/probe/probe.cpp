@@ -65,7 +65,8 @@ bool BadArguments(JsonObject& answer) {
 
 namespace {
 
-std::span<const Command> (*const kGroups[])() = {WindowCommands, MessageCommands, ClipboardCommands, ProcessCommands};
+std::span<const Command> (*const kGroups[])() = {WindowCommands, MessageCommands, ClipboardCommands, ProcessCommands,
+                                                 DisplayCommands};
 
 const Command* FindCommand(const std::string& name) {
     for (auto group : kGroups) {

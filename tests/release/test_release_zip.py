@@ -64,7 +64,8 @@ class ReleaseZipTest(unittest.TestCase):
             self.assertEqual(content.count(b"\n"), content.count(b"\r\n"), f"{name}: a bare LF")
             self.assertTrue(content.startswith(UTF8_BOM) or content.isascii(), f"{name}: no byte order mark")
         guide = files[f"{self.name}/使用说明.txt"].decode("utf-8-sig")
-        for point in ["Windows 7 或更高版本", "中文(简体，中国)", "管理员", "所有用户", "取消勾选“开机自动启动”", "溢出区域"]:
+        for point in ["Windows 7 或更高版本", "中文(简体，中国)", "管理员", "所有用户", "取消勾选“开机自动启动”", "溢出区域",
+                      "仍要运行", "智能应用控制", "结束任务", "win64", "Wow6432Node"]:
             self.assertIn(point, guide)
         self.assertIn(os.environ["CASESWITCH_VERSION"], files[f"{self.name}/更新日志.txt"].decode("utf-8-sig"))
         # About 140 KiB in either architecture: a threads library, the exception machinery, the C

@@ -113,11 +113,11 @@ class ExecutableImageTest(unittest.TestCase):
             f"DllCharacteristics {self.image.dll_characteristics:#06x}",
         )
 
-    def test_the_manifest_asks_for_gdi_scaling_and_names_windows_7_to_11(self):
+    def test_the_manifest_asks_for_per_monitor_dpi_awareness_and_names_windows_7_to_11(self):
         manifest = ElementTree.fromstring(self.image.resource(RT_MANIFEST, 1))
         settings = {element.tag.split("}")[1]: element.text for element in manifest.iter() if "WindowsSettings" in element.tag}
-        # DPI-unaware, so that Windows keeps the 380 by 185 layout and scales it, drawing GDI sharp.
-        self.assertEqual(settings, {"dpiAware": "false", "gdiScaling": "true"})
+        # Per-monitor v2 where Windows 10 1703 and later read dpiAwareness; system-aware on 7 and 8.
+        self.assertEqual(settings, {"dpiAware": "true/pm", "dpiAwareness": "PerMonitorV2, PerMonitor"})
         systems = [element.get("Id") for element in manifest.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
         self.assertEqual(systems, [WINDOWS_7, WINDOWS_8, WINDOWS_8_1, WINDOWS_10_AND_11])
 
