@@ -80,20 +80,30 @@ void CaseSwitchAction(std::int32_t first, std::int32_t second) {
     static_cast<void>(second);
     // 0 is no hot key at all: a refused registration must not make the label's events act.
     if (hotKeyId == 0 || first != hotKeyId) return;
+    // Windows flipped Caps Lock for this press before it saw the hot key. Every press puts it back,
+    // once the keys are up: a Caps Lock tap while Ctrl is still held would be the hot key again.
+    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds)) return;
+    const std::int32_t capsLockBack = runtime::CapsLockRestoreKey();
     // A console takes Ctrl+C for an interrupt and runs what is pasted at its prompt.
-    if (runtime::ForegroundIsConsole()) return;
+    if (runtime::ForegroundIsConsole()) {
+        runtime::SimulateKeys(capsLockBack);
+        return;
+    }
     // One press, one action: while an earlier press's exchange is under way this one does nothing.
     runtime::ClipboardExchange* exchange = runtime::BeginClipboardExchange();
-    if (exchange == nullptr) return;
+    if (exchange == nullptr) {
+        runtime::SimulateKeys(capsLockBack);
+        return;
+    }
     // A clipboard that stays busy: no keystrokes, no writes.
-    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds) ||
-        !exchange->SaveClipboard()) {
+    if (!exchange->SaveClipboard()) {
+        runtime::SimulateKeys(capsLockBack);
         exchange->RestoreClipboard();
         return;
     }
     Keep(savedClipboardText, exchange->TakeSavedText());
 
-    runtime::SimulateKeys(kControlKey, kCopyKey);
+    runtime::SimulateKeysAfterTap(capsLockBack, kControlKey, kCopyKey);
     exchange->AwaitCopy(kCopyWaitMilliseconds, &PasteConverted);
 }
 

@@ -39,4 +39,18 @@ void SimulateKeys(KeyArgument key1, KeyArgument key2, KeyArgument key3) {
     SendInput(count, events, sizeof(INPUT));
 }
 
+void SimulateKeysAfterTap(std::int32_t tapKey, KeyArgument key1, KeyArgument key2) {
+    const BYTE tap = static_cast<BYTE>(tapKey & 0xFF);
+    const BYTE codes[2] = {VirtualKeyOf(key1), VirtualKeyOf(key2)};
+    INPUT events[6] = {KeyEvent(tap, 0), KeyEvent(tap, KEYEVENTF_KEYUP)};
+    UINT count = 2;
+    for (const BYTE code : codes) {
+        if (code != 0) events[count++] = KeyEvent(code, 0);
+    }
+    for (const BYTE code : codes) {
+        if (code != 0) events[count++] = KeyEvent(code, KEYEVENTF_KEYUP);
+    }
+    SendInput(count, events, sizeof(INPUT));
+}
+
 } // namespace runtime
