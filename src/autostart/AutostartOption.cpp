@@ -21,25 +21,25 @@ constexpr char kAutostartValueName[] = "我的启动项";
 
 constexpr char kEnabledNotice[] = "选中开机启动项! 开机将启动!重启计算机即可";
 constexpr char kDisabledNotice[] = "关闭开机启动项!重启计算机即可";
-constexpr char kEnableDeniedNotice[] =
-    "无法写入开机启动项：需要管理员权限，而这一更改没有得到管理员的授权（Windows 询问时被拒绝，或授权后仍失败）。";
-// A failure notice is its lead, the error code and kFailedNoticeEnd.
-constexpr char kEnableFailedNotice[] = "无法写入开机启动项：注册表操作失败（错误代码 ";
-constexpr char kDisableDeniedNotice[] =
-    "无法删除开机启动项：需要管理员权限，而这一更改没有得到管理员的授权（Windows 询问时被拒绝，或授权后仍失败）。";
-constexpr char kDisableFailedNotice[] = "无法删除开机启动项：注册表操作失败（错误代码 ";
-constexpr char kFailedNoticeEnd[] = "）。";
-constexpr char kUnusablePathNotice[] =
-    "无法写入开机启动项：找不到本程序的文件，或它的路径含有系统编码（GBK）无法表示的字符，或长于 259 个字节。"
-    "请把本程序放到路径较短、只含中英文字符的文件夹（例如 C:\\Program Files\\切换大小写），从那里运行后重试。";
+// A failure notice is its lead, then the reason: the lack of rights, or the error code between
+// kFailedReason and kFailedReasonEnd, or kUnusablePathReason.
+constexpr char kEnableLead[] = "无法写入开机启动项：";
+constexpr char kDisableLead[] = "无法删除开机启动项：";
+constexpr char kDeniedReason[] =
+    "需要管理员权限，而这一更改没有得到管理员的授权（Windows 询问时被拒绝，或授权后仍失败）。";
+constexpr char kFailedReason[] = "注册表操作失败（错误代码 ";
+constexpr char kFailedReasonEnd[] = "）。";
+constexpr char kUnusablePathReason[] =
+    "找不到本程序的文件，或其路径含有 GBK 无法表示的字符、长于 259 字节。"
+    "请把本程序放到路径只含中英文的文件夹（如 C:\\Program Files\\切换大小写）后重试。";
 // A location question is its reason, then kLocationQuestionEnd.
 constexpr char kOpenLocationReason[] = "本程序的文件或它所在的文件夹可以被管理员以外的用户修改。";
 constexpr char kNoPermissionsReason[] =
     "本程序所在的磁盘（如 U 盘、FAT32 或 exFAT 分区）不保存文件权限，任何用户都能修改它。";
 constexpr char kLocationQuestionEnd[] =
-    "开机启动项对本机所有用户生效：谁替换了这个文件，谁的程序就会在每个用户（包括管理员）登录时运行。\r\n\r\n"
-    "建议把本程序放到只有管理员能修改的文件夹（例如 C:\\Program Files\\切换大小写），从那里运行后再勾选。\r\n\r\n"
-    "仍要让 Windows 从当前位置开机启动本程序吗？";
+    "开机启动项对所有用户生效：谁替换了这个文件，谁的程序就会在每个用户（包括管理员）登录时运行。\r\n\r\n"
+    "请把本程序放到只有管理员能修改的文件夹（如 C:\\Program Files\\切换大小写），从那里运行后再勾选。\r\n\r\n"
+    "仍要从当前位置开机启动吗？";
 // The replacement question is its lead, the other program's entry and kReplaceQuestionEnd.
 constexpr char kReplaceQuestionLead[] = "开机启动项“我的启动项”现在启动的是另一个程序：\r\n";
 constexpr char kReplaceQuestionEnd[] = "\r\n\r\n要改为启动本程序吗？";
@@ -75,9 +75,11 @@ bool Confirmed(const char* const* parts, std::int32_t count) {
     return runtime::ShowMessageBox(question.Get(), kQuestion) == runtime::kButtonYes;
 }
 
-void ShowFailure(const char* deniedNotice, const char* failedNotice, std::uint32_t error) {
+void ShowFailure(const char* lead, std::uint32_t error) {
     if (error == runtime::kRegistryErrorAccessDenied || error == runtime::kRegistryErrorCancelled) {
-        ShowWarning(deniedNotice);
+        const char* const parts[] = {lead, kDeniedReason};
+        const OwnedText message(JoinTexts(2, parts));
+        ShowWarning(message.Get());
         return;
     }
     // The decimal is written here rather than by the C library's formatted printing, which would
@@ -89,8 +91,8 @@ void ShowFailure(const char* deniedNotice, const char* failedNotice, std::uint32
         *--first = static_cast<char>('0' + error % 10);
         error /= 10;
     } while (error != 0);
-    const char* const parts[] = {failedNotice, first, kFailedNoticeEnd};
-    const OwnedText message(JoinTexts(3, parts));
+    const char* const parts[] = {lead, kFailedReason, first, kFailedReasonEnd};
+    const OwnedText message(JoinTexts(4, parts));
     ShowWarning(message.Get());
 }
 
@@ -189,7 +191,9 @@ void EnableAutostart() {
     const runtime::ProgramLocation location = runtime::CheckProgramLocation(folder.Get(), path.Get());
     if (!PathUsable(path.Get(), location)) {
         ShowRegistryStateInCheckBox();
-        ShowWarning(kUnusablePathNotice);
+        const char* const parts[] = {kEnableLead, kUnusablePathReason};
+        const OwnedText message(JoinTexts(2, parts));
+        ShowWarning(message.Get());
         return;
     }
     if (!LocationAccepted(location) || !ReplacementAccepted(path.Get())) {
@@ -210,7 +214,7 @@ void EnableAutostart() {
         return;
     }
     ShowRegistryStateInCheckBox();
-    ShowFailure(kEnableDeniedNotice, kEnableFailedNotice, error);
+    ShowFailure(kEnableLead, error);
 }
 
 // What the user asked for is that no entry of this program remains: an entry already missing
@@ -241,7 +245,7 @@ void DisableAutostart() {
         return;
     }
     ShowRegistryStateInCheckBox();
-    ShowFailure(kDisableDeniedNotice, kDisableFailedNotice, error);
+    ShowFailure(kDisableLead, error);
 }
 
 } // namespace

@@ -2,20 +2,20 @@
 
 #include <shellapi.h>
 
-#include <string>
-
 #include "autostart/RegCommandLine.h"
 #include "runtime/RegistryCommands.h"
 
 namespace runtime {
 namespace {
 
+constexpr char kRegExe[] = "\\reg.exe";
+
 // The system's own reg.exe, never one found on the search path or beside the program.
-std::string SystemRegExe() {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    return std::string(folder, length) + "\\reg.exe";
+bool SystemRegExe(char (&path)[MAX_PATH]) {
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + sizeof(kRegExe) > MAX_PATH) return false;
+    lstrcpyA(path + length, kRegExe);
+    return true;
 }
 
 // Handles the thread's messages until the process ends. The window is disabled meanwhile, as a
@@ -48,19 +48,20 @@ DWORD WaitForProcess(HANDLE process, HWND window) {
     return exitCode;
 }
 
-bool RunRegAsAdministrator(const std::string& arguments, HWND window, std::uint32_t* error) {
-    const std::string regExe = SystemRegExe();
+bool RunRegAsAdministrator(bool prepared, const char* arguments, HWND window, std::uint32_t* error) {
+    char regExe[MAX_PATH];
+    const bool found = prepared && SystemRegExe(regExe);
     SHELLEXECUTEINFOA execute = {};
     execute.cbSize = sizeof(execute);
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     execute.hwnd = window;
     execute.lpVerb = "runas";
-    execute.lpFile = regExe.c_str();
-    execute.lpParameters = arguments.c_str();
+    execute.lpFile = regExe;
+    execute.lpParameters = arguments;
     execute.nShow = SW_HIDE;
     DWORD status = ERROR_SUCCESS;
-    if (regExe.empty() || !ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
-        status = regExe.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
+    if (!found || !ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
+        status = found ? GetLastError() : ERROR_BAD_ARGUMENTS;
         if (status == ERROR_SUCCESS) status = ERROR_ACCESS_DENIED;
     } else {
         // reg.exe answers 0 for success, 1 for any failure, without saying which.
@@ -75,13 +76,17 @@ bool RunRegAsAdministrator(const std::string& arguments, HWND window, std::uint3
 
 bool WriteRegistryTextAsAdministrator(std::int32_t rootNumber, const char* path, const char* text, WindowHandle window,
                                       std::uint32_t* error) {
-    const RegistryPathParts target = SplitRegistryPath(rootNumber, path);
-    return RunRegAsAdministrator(RegAddTextCommandLine(target, text != nullptr ? text : ""), window, error);
+    char arguments[kRegCommandLineSize];
+    const bool prepared =
+        RegAddTextCommandLine(SplitRegistryPath(rootNumber, path), text != nullptr ? text : "", arguments);
+    return RunRegAsAdministrator(prepared, arguments, window, error);
 }
 
 bool DeleteRegistryValueAsAdministrator(std::int32_t rootNumber, const char* path, WindowHandle window,
                                         std::uint32_t* error) {
-    return RunRegAsAdministrator(RegDeleteValueCommandLine(SplitRegistryPath(rootNumber, path)), window, error);
+    char arguments[kRegCommandLineSize];
+    const bool prepared = RegDeleteValueCommandLine(SplitRegistryPath(rootNumber, path), arguments);
+    return RunRegAsAdministrator(prepared, arguments, window, error);
 }
 
 } // namespace runtime

@@ -3,8 +3,6 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <string>
-
 #include "runtime/LocationCommands.h"
 
 namespace runtime {
@@ -40,13 +38,13 @@ bool TrustedHolder(PSID sid) {
     return EqualSid(sid, installer) != FALSE;
 }
 
-bool OpenToOthers(const std::string& object) {
+bool OpenToOthers(const char* object) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     LocalBlock descriptor;
     PSECURITY_DESCRIPTOR* out = reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Out());
-    if (GetNamedSecurityInfoA(object.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &dacl, nullptr, out) != ERROR_SUCCESS) {
+    if (GetNamedSecurityInfoA(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                              nullptr, &dacl, nullptr, out) != ERROR_SUCCESS) {
         return true;
     }
     // The owner may always rewrite the permissions; no DACL at all grants everyone everything.
@@ -77,10 +75,11 @@ ProgramLocation CheckProgramLocation(const char* folder, const char* executableP
         (flags & FILE_PERSISTENT_ACLS) == 0) {
         return ProgramLocation::WithoutPermissions;
     }
-    // "D:" alone names the drive's current directory; its root is "D:\".
-    std::string folderPath = folder != nullptr ? folder : "";
-    if (folderPath.empty() || folderPath.back() == ':') folderPath += '\\';
-    if (OpenToOthers(executablePath) || OpenToOthers(folderPath)) return ProgramLocation::OpenToOtherUsers;
+    // "D:" alone names the drive's current directory; its root is "D:\", the volume path.
+    const bool driveRoot = folder == nullptr || *folder == '\0' || folder[lstrlenA(folder) - 1] == ':';
+    if (OpenToOthers(executablePath) || OpenToOthers(driveRoot ? volume : folder)) {
+        return ProgramLocation::OpenToOtherUsers;
+    }
     return ProgramLocation::Protected;
 }
 
