@@ -20,6 +20,12 @@ bool ForegroundIsConsole();
 // another command, and a release landing among the injected keys would split them.
 bool WaitForKeysReleased(std::int32_t key1, std::int32_t key2, std::int32_t milliseconds);
 
+// The key whose tap, once the hot key is let go, puts Caps Lock back as it was before a press of a
+// hot key made with it: Windows flips the toggle (and the light) before it looks for hot keys, and
+// the hot key keeps only the key-down from the focused window. Caps Lock itself, or Shift where
+// Windows is set to release Caps Lock with Shift (there a Caps Lock press only ever turns it on).
+std::int32_t CapsLockRestoreKey();
+
 // One press's trip through the clipboard, in the order of its steps: save the clipboard, let the
 // copy keystroke arrive, offer the converted text, let the paste keystroke take it, put the saved
 // content back. The exchange outlives the handler that begins it: every wait is a phase of the

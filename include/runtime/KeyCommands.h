@@ -21,4 +21,8 @@ struct KeyArgument {
 // are handed to the system; it does not wait for anyone to handle them.
 void SimulateKeys(KeyArgument key1, KeyArgument key2 = 0, KeyArgument key3 = 0);
 
+// Taps `tapKey` (a virtual-key code), then presses and releases key1 and key2 as SimulateKeys does,
+// all in one sequence, so that no key of the user's lands between the tap and the combination.
+void SimulateKeysAfterTap(std::int32_t tapKey, KeyArgument key1, KeyArgument key2 = 0);
+
 } // namespace runtime

@@ -12,4 +12,16 @@ namespace runtime {
 Text GetRunDirectory();
 Text GetExecutableName();
 
+// Whether an entry that starts a program at every user's log-on may name this file.
+enum class ProgramLocation {
+    Protected,          // only administrators and the system can change the file or its folder
+    OpenToOtherUsers,   // another user (or every user) may replace the file, or owns it or its folder
+    WithoutPermissions, // the volume keeps no permissions (FAT, exFAT: a USB stick), so anyone may
+    NotAFile,           // the path names no existing file
+};
+
+// Reads the security descriptors of `executablePath` and of `folder` (the run directory, "D:" for
+// a drive's root), their owners and every access they grant.
+ProgramLocation CheckProgramLocation(const char* folder, const char* executablePath);
+
 } // namespace runtime

@@ -8,11 +8,14 @@
 
 #include <cstdint>
 
+#include "runtime/Runtime.h"
+
 namespace runtime {
 
 // The Win32 error codes a caller may want to tell apart, without windows.h.
 inline constexpr std::uint32_t kRegistryErrorFileNotFound = 2; // ERROR_FILE_NOT_FOUND
 inline constexpr std::uint32_t kRegistryErrorAccessDenied = 5; // ERROR_ACCESS_DENIED
+inline constexpr std::uint32_t kRegistryErrorCancelled = 1223; // ERROR_CANCELLED: the user declined
 
 enum class RegistryValueKind { Text, Number, Bytes };
 
@@ -54,5 +57,19 @@ bool DeleteRegistryItem(std::int32_t rootNumber, const char* path, std::uint32_t
 // True when the value exists, whatever its type and size (an empty REG_BINARY counts). A key of
 // that path is not a value.
 bool RegistryValueExists(std::int32_t rootNumber, const char* path, std::uint32_t* error = nullptr);
+
+// The data of a REG_SZ or REG_EXPAND_SZ value (unexpanded), a new text owned by the caller; null
+// for a value of another type, an empty one, or none.
+Text ReadRegistryText(std::int32_t rootNumber, const char* path);
+
+// The same changes made as an administrator, for a caller that was refused for lack of rights:
+// Windows' own reg.exe is started with the runas verb, so that Windows asks the user's consent (or
+// an administrator's password) for this one change alone, in the 32-bit registry view. While it
+// runs, `window` takes no input but is painted and answered, and hot keys go on working. True when
+// reg.exe reported success; kRegistryErrorCancelled when the user declined.
+bool WriteRegistryTextAsAdministrator(std::int32_t rootNumber, const char* path, const char* text, WindowHandle window,
+                                      std::uint32_t* error = nullptr);
+bool DeleteRegistryValueAsAdministrator(std::int32_t rootNumber, const char* path, WindowHandle window,
+                                        std::uint32_t* error = nullptr);
 
 } // namespace runtime

@@ -123,4 +123,25 @@ bool RegistryValueExists(std::int32_t rootNumber, const char* path, std::uint32_
     return Report(RegQueryValueExA(key.Get(), target.ValueName(), nullptr, &type, nullptr, &size), error);
 }
 
+Text ReadRegistryText(std::int32_t rootNumber, const char* path) {
+    const ResolvedPath target(rootNumber, path);
+    RegistryKey key;
+    if (key.Open(target.root, target.keyPath.Get(), KEY_QUERY_VALUE | kRegistryView) != ERROR_SUCCESS) return nullptr;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), target.ValueName(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) {
+        return nullptr;
+    }
+    // One more byte than stored: data written without its NUL still ends in one.
+    auto* text = static_cast<Text>(AllocateMemory(BlockCount(static_cast<std::uint64_t>(size) + 1)));
+    if (RegQueryValueExA(key.Get(), target.ValueName(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+        ERROR_SUCCESS) {
+        ReleaseMemory(text);
+        return nullptr;
+    }
+    text[size] = '\0';
+    return text;
+}
+
 } // namespace runtime

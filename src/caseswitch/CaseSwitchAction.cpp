@@ -5,6 +5,7 @@
 #include "runtime/HotKeyCommands.h"
 #include "runtime/KeyCommands.h"
 #include "runtime/MessageBoxCommands.h"
+#include "runtime/RunningCopyCommands.h"
 #include "runtime/Runtime.h"
 #include "runtime/TextCommands.h"
 
@@ -21,6 +22,8 @@ constexpr std::int32_t kCapsLockKey = 20;
 constexpr std::int32_t kCopyKey = 0x43;
 constexpr std::int32_t kPasteKey = 0x56;
 constexpr std::int32_t kDirectionBytePosition = 2;
+constexpr std::int32_t kWarningIcon = 0x30;     // MB_ICONWARNING
+constexpr std::int32_t kInformationIcon = 0x40; // MB_ICONINFORMATION
 
 // The physical release of the hot key must not land among the injected keystrokes: a Ctrl let go
 // between them turns the paste into a typed "V".
@@ -43,10 +46,17 @@ void HotKeyStep() {
     runtime::WindowHandle mainWindow = runtime::GetWindowHandle(kMainWindowId, kMainWindowElementId);
     runtime::WindowHandle noteLabel = runtime::GetWindowHandle(kMainWindowId, kHotKeyNoteLabelId);
     hotKeyId = runtime::RegisterGlobalHotKey(mainWindow, noteLabel, kModifierSetCtrl, kCapsLockKey);
-    // Without the hot key this copy can do nothing; the user should know why.
-    if (hotKeyId == 0) {
-        runtime::ShowMessageBox("Ctrl+CapsLock 热键已被其他程序占用，本程序无法切换大小写。", 0, "信息：");
+    if (hotKeyId != 0) return;
+    // Without the hot key this copy can do nothing; the user should know why. Mostly the holder is
+    // this program itself, hidden in the notification area since log-on.
+    const runtime::WindowHandle runningCopy = runtime::FindRunningCopy(mainWindow);
+    if (runningCopy == nullptr) {
+        runtime::ShowMessageBox("Ctrl+CapsLock 热键已被其他程序占用，本程序无法切换大小写。", kWarningIcon, "信息：");
+        return;
     }
+    runtime::ShowMessageBox("切换大小写已在运行，Ctrl+CapsLock 由它使用。点“确定”后显示它的窗口。", kInformationIcon,
+                            "信息：");
+    runtime::ShowRunningCopy(runningCopy);
 }
 
 namespace {
@@ -80,20 +90,30 @@ void CaseSwitchAction(std::int32_t first, std::int32_t second) {
     static_cast<void>(second);
     // 0 is no hot key at all: a refused registration must not make the label's events act.
     if (hotKeyId == 0 || first != hotKeyId) return;
+    // Windows flipped Caps Lock for this press before it saw the hot key. Every press puts it back,
+    // once the keys are up: a Caps Lock tap while Ctrl is still held would be the hot key again.
+    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds)) return;
+    const std::int32_t capsLockBack = runtime::CapsLockRestoreKey();
     // A console takes Ctrl+C for an interrupt and runs what is pasted at its prompt.
-    if (runtime::ForegroundIsConsole()) return;
+    if (runtime::ForegroundIsConsole()) {
+        runtime::SimulateKeys(capsLockBack);
+        return;
+    }
     // One press, one action: while an earlier press's exchange is under way this one does nothing.
     runtime::ClipboardExchange* exchange = runtime::BeginClipboardExchange();
-    if (exchange == nullptr) return;
+    if (exchange == nullptr) {
+        runtime::SimulateKeys(capsLockBack);
+        return;
+    }
     // A clipboard that stays busy: no keystrokes, no writes.
-    if (!runtime::WaitForKeysReleased(kControlKey, kCapsLockKey, kReleaseWaitMilliseconds) ||
-        !exchange->SaveClipboard()) {
+    if (!exchange->SaveClipboard()) {
+        runtime::SimulateKeys(capsLockBack);
         exchange->RestoreClipboard();
         return;
     }
     Keep(savedClipboardText, exchange->TakeSavedText());
 
-    runtime::SimulateKeys(kControlKey, kCopyKey);
+    runtime::SimulateKeysAfterTap(capsLockBack, kControlKey, kCopyKey);
     exchange->AwaitCopy(kCopyWaitMilliseconds, &PasteConverted);
 }
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "autostart/RegistryKey.h"
 #include "caseswitch/PhaseTrace.h"
 #include "caseswitch/SentMessageWait.h"
 #include "runtime/CaseSwitchCommands.h"
@@ -45,7 +46,25 @@ void DropQueuedHotKeys() {
     }
 }
 
+// The setting "to turn off Caps Lock: press the Shift key" of the text input options.
+constexpr DWORD kShiftReleasesCapsLock = KLF_SHIFTLOCK;
+
 } // namespace
+
+std::int32_t CapsLockRestoreKey() {
+    RegistryKey key;
+    DWORD attributes = 0;
+    DWORD size = sizeof(attributes);
+    DWORD type = REG_NONE;
+    // Read at each press: the user may change the setting while the program runs.
+    if (key.Open(HKEY_CURRENT_USER, "Keyboard Layout", KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+        RegQueryValueExA(key.Get(), "Attributes", nullptr, &type, reinterpret_cast<BYTE*>(&attributes), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && (attributes & kShiftReleasesCapsLock) != 0) {
+        return VK_SHIFT;
+    }
+    return VK_CAPITAL;
+}
 
 bool WaitForKeysReleased(std::int32_t key1, std::int32_t key2, std::int32_t milliseconds) {
     const DWORD bound = static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds);

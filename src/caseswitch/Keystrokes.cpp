@@ -39,4 +39,19 @@ void SimulateKeys(KeyArgument key1, KeyArgument key2, KeyArgument key3) {
     SendInput(count, events, sizeof(INPUT));
 }
 
+void SimulateKeysAfterTap(std::int32_t tapKey, KeyArgument key1, KeyArgument key2) {
+    const BYTE codes[3] = {static_cast<BYTE>(tapKey & 0xFF), VirtualKeyOf(key1), VirtualKeyOf(key2)};
+    // The tap down and up, then the combination's keys down and up in the order SimulateKeys has.
+    constexpr struct {
+        int key;
+        DWORD flags;
+    } kOrder[] = {{0, 0}, {0, KEYEVENTF_KEYUP}, {1, 0}, {2, 0}, {1, KEYEVENTF_KEYUP}, {2, KEYEVENTF_KEYUP}};
+    INPUT events[6];
+    UINT count = 0;
+    for (const auto& step : kOrder) {
+        if (step.key == 0 || codes[step.key] != 0) events[count++] = KeyEvent(codes[step.key], step.flags);
+    }
+    SendInput(count, events, sizeof(INPUT));
+}
+
 } // namespace runtime

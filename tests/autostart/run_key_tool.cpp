@@ -12,8 +12,12 @@
 //   run_key_tool deny                 Everyone may only read the Run key; prints {"saved":"HEX"},
 //                                     the key's own DACL
 //   run_key_tool restore HEX          puts that DACL back
+//   run_key_tool watch NAME MS        waits up to MS for a process of that file name to run:
+//                                     {"pid":N,"parent":P}
 // Exit code 0 on success; otherwise the Win32 error code of the failing call.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -159,6 +163,25 @@ DWORD Restore(const char* hex) {
     return run.status == ERROR_SUCCESS ? RestoreKeySecurity(run.key, FromHex(hex)) : static_cast<DWORD>(run.status);
 }
 
+// Looks every millisecond: a process the program starts may be gone again within a few dozen.
+DWORD Watch(const char* name, const char* milliseconds) {
+    const ULONGLONG end = GetTickCount64() + std::strtoul(milliseconds, nullptr, 10);
+    do {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            if (lstrcmpiA(entry.szExeFile, name) != 0) continue;
+            std::printf("{\"pid\":%lu,\"parent\":%lu}\n", entry.th32ProcessID, entry.th32ParentProcessID);
+            CloseHandle(snapshot);
+            return ERROR_SUCCESS;
+        }
+        CloseHandle(snapshot);
+        Sleep(1);
+    } while (GetTickCount64() < end);
+    return WAIT_TIMEOUT;
+}
+
 DWORD Run(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "64") == 0) {
         runKeyView = KEY_WOW64_64KEY;
@@ -172,9 +195,10 @@ DWORD Run(int argc, char** argv) {
     if (argc == 2 && command == "start") return Start();
     if (argc == 2 && command == "deny") return Deny();
     if (argc == 3 && command == "restore") return Restore(argv[2]);
+    if (argc == 4 && command == "watch") return Watch(argv[2], argv[3]);
     std::fprintf(stderr,
                  "usage: run_key_tool [64] query|delete [Run|Run32] | set TYPE HEX|- [Run|Run32] | start | deny | "
-                 "restore HEX\n");
+                 "restore HEX | watch NAME MS\n");
     return ERROR_INVALID_PARAMETER;
 }
 

@@ -23,8 +23,19 @@ TURNED_OFF = bytes.fromhex("03000000d40d438dc83bd901")
 CAPTION = "信息："
 ENABLED_NOTICE = "选中开机启动项! 开机将启动!重启计算机即可"
 DISABLED_NOTICE = "关闭开机启动项!重启计算机即可"
-WRITE_DENIED_NOTICE = "无法写入开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。"
-DELETE_DENIED_NOTICE = "无法删除开机启动项：需要管理员权限。请以管理员身份运行本程序后重试。"
+WRITE_DENIED_NOTICE = ("无法写入开机启动项：需要管理员权限，而这一更改没有得到管理员的授权"
+                       "（Windows 询问时被拒绝，或授权后仍失败）。")
+DELETE_DENIED_NOTICE = ("无法删除开机启动项：需要管理员权限，而这一更改没有得到管理员的授权"
+                        "（Windows 询问时被拒绝，或授权后仍失败）。")
+# Under Wine every file and folder grants the user itself full access, so every location is one
+# that users other than administrators may change: each tick first asks whether to go on.
+UNUSABLE_PATH_LEAD = "无法写入开机启动项：找不到本程序的文件"
+OPEN_LOCATION_REASON = "本程序的文件或它所在的文件夹可以被管理员以外的用户修改。"
+REPLACE_QUESTION_LEAD = "开机启动项“我的启动项”现在启动的是另一个程序：\r\n"
+MB_ICON_STATIC = 1088  # the message box's icon control
+IDYES, IDNO = 6, 7
+STM_GETICON = 0x0171
+WM_COMMAND = 0x0111
 
 
 class RunKey:
@@ -66,6 +77,22 @@ class RunKey:
         """Runs the entry as Windows does at log-on; (process id, the file the system chose to run)."""
         answer = json.loads(self.run("start"))
         return answer["pid"], bytes.fromhex(answer["image_hex"])
+
+    def watch(self, name, milliseconds):
+        """Starts looking for a process of that file name; the answer's (pid, parent pid) comes from
+        the returned function, None when none ran."""
+        out = tempfile.TemporaryFile()
+        watcher = subprocess.Popen(["wine", self.tool, "watch", name, str(milliseconds)], env=self.env, stdout=out,
+                                   stderr=subprocess.DEVNULL)
+
+        def seen():
+            status = watcher.wait(timeout=milliseconds / 1000 + 30)
+            out.seek(0)
+            answer = out.read().decode("ascii")
+            out.close()
+            return (json.loads(answer)["pid"], json.loads(answer)["parent"]) if status == 0 else None
+
+        return seen
 
     def deny_changes(self):
         self.saved_security = json.loads(self.run("deny"))["saved"]
@@ -137,11 +164,30 @@ class AutostartTestCase(unittest.TestCase):
     def ticked(self):
         return self.probe.send(self.check_box, BM_GETCHECK) == BST_CHECKED
 
-    def click_and_read_notice(self):
-        """Clicks the check box; returns the notice's box once it shows, with its text as bytes."""
+    def click_and_read_notice(self, location_answer=IDYES):
+        """Clicks the check box; returns the notice's box once it shows, with its text as bytes. The
+        question about the program's location, which a tick asks first under Wine, gets
+        `location_answer`."""
         self.probe.click(self.check_box)
         box = self.probe.wait_messagebox(CAPTION)
-        return box, self.probe.messagebox_text(box["hwnd"])
+        text = self.probe.messagebox_text(box["hwnd"])
+        if text.startswith(OPEN_LOCATION_REASON.encode("gbk")):
+            box = self.answer(box, location_answer)
+            text = self.probe.messagebox_text(box["hwnd"]) if box else None
+        return box, text
+
+    def has_icon(self, box):
+        icons = [child["hwnd"] for child in self.probe.children(box["hwnd"]) if child["id"] == MB_ICON_STATIC]
+        return any(self.probe.send(icon, STM_GETICON) for icon in icons)
+
+    def answer(self, box, button):
+        """Answers a question box; the next box, if one follows within a second, else None."""
+        self.probe.post(box["hwnd"], WM_COMMAND, button, 0)
+        self.probe.wait_gone(box["hwnd"])
+        try:
+            return self.probe.wait_messagebox(CAPTION, timeout_ms=1000)
+        except AssertionError:
+            return None
 
     def dismiss(self, box):
         self.probe.dismiss(box["hwnd"])
@@ -156,13 +202,16 @@ class AutostartTestCase(unittest.TestCase):
 
 
 class AutostartAtStartTest(AutostartTestCase):
-    def test_an_entry_of_any_type_ticks_the_box_before_the_window_first_shows(self):
-        for value_type, data in [(REG_BINARY, b""), (REG_DWORD, b"\0\0\0\0"), (REG_SZ, b"\0"), (REG_SZ, b"C:\\x\0")]:
+    def test_only_an_entry_naming_this_program_ticks_the_box_before_the_window_first_shows(self):
+        path = windows_path(harness.required_path("CASESWITCH_EXE"), self.env)
+        for value_type, data, ours in [(REG_BINARY, b"", False), (REG_DWORD, b"\0\0\0\0", False),
+                                       (REG_SZ, b"\0", False), (REG_SZ, b"C:\\x\0", False),
+                                       (REG_SZ, path + b"\0", True), (REG_SZ, b'"' + path.upper() + b'"\0', True)]:
             with self.subTest(type=value_type, data=data):
                 self.run_key.store(value_type, data)
                 self.start()
                 # The first sight of the window already has the tick: it is set before the window is shown.
-                self.assertTrue(self.ticked(), f"an entry of type {value_type} with {data!r}: box not ticked")
+                self.assertEqual(self.ticked(), ours, f"an entry of type {value_type} with {data!r}")
                 self.assertEqual(self.probe.find_window("#32770", CAPTION), 0, "no notice at start")
                 self.assertEqual(self.run_key.entry(), (value_type, data), "the start leaves the entry alone")
                 self.assertEqual(self.end_program(self.program), 0, "closing ends the program with exit code 0")
@@ -183,6 +232,7 @@ class AutostartToggleTest(AutostartTestCase):
         box, text = self.click_and_read_notice()
         self.assertEqual(text, ENABLED_NOTICE.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
         self.assertEqual(box["owner"], 0, "the notice has no owner")
+        self.assertFalse(self.has_icon(box), "the notice of a success carries an icon")
         self.assertFalse(self.probe.info(self.hwnd)["enabled"], "task-modal: the main window is disabled meanwhile")
         # The registry was changed before the notice was shown.
         self.assertEqual(self.run_key.entry(), self.expected_entry())
@@ -205,17 +255,72 @@ class AutostartToggleTest(AutostartTestCase):
         started = self.probe.wait_window("FormWindow")
         self.assertEqual(started["pid"], pid, "the window is the started program's")
 
-    def test_ticking_overwrites_an_entry_left_elsewhere(self):
+    def test_ticking_replaces_another_programs_entry_only_when_the_user_says_so(self):
         self.start()
-        # Changed behind the program's back while it runs, e.g. by a copy of it elsewhere.
-        self.run_key.store(REG_SZ, b"D:\\old\\CaseSwitch.exe\0")
-        box, text = self.click_and_read_notice()
-        self.assertEqual(text, ENABLED_NOTICE.encode("gbk"))
+        other = b"D:\\old\\CaseSwitch.exe\0"
+        for button, expected in ((IDNO, (REG_SZ, other)), (IDYES, None)):
+            with self.subTest(answer=button):
+                # Left by a copy of the program elsewhere, or by another program under the same name.
+                self.run_key.store(REG_SZ, other)
+                box, text = self.click_and_read_notice()
+                self.assertEqual(text, (REPLACE_QUESTION_LEAD + "D:\\old\\CaseSwitch.exe\r\n\r\n要改为启动本程序吗？")
+                                 .encode("gbk"), f"question reads {text.decode('gbk', 'replace')!r}")
+                self.assertEqual(self.run_key.entry(), (REG_SZ, other), "replaced before the answer")
+                box = self.answer(box, button)
+                if expected:
+                    self.assertIsNone(box, "a notice after the answer No")
+                    self.assertFalse(self.ticked(), "another program's entry ticks the box")
+                    self.assertEqual(self.run_key.entry(), expected)
+                else:
+                    self.assertEqual(self.probe.messagebox_text(box["hwnd"]), ENABLED_NOTICE.encode("gbk"))
+                    self.dismiss(box)
+                    self.assertEqual(self.run_key.entry(), self.expected_entry())
+
+    def test_clearing_leaves_another_programs_entry_alone(self):
+        self.start()
+        box, _ = self.click_and_read_notice()
         self.dismiss(box)
-        self.assertEqual(self.run_key.entry(), self.expected_entry())
+        # Another program takes the name while this one runs.
+        other = (REG_SZ, b"C:\\other\\tool.exe\0")
+        self.run_key.store(*other)
+        box, text = self.click_and_read_notice()
+        self.assertEqual(text, DISABLED_NOTICE.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
+        self.dismiss(box)
+        self.assertEqual(self.run_key.entry(), other, "another program's entry was deleted")
+        self.assertFalse(self.ticked())
+
+    def test_a_location_other_users_may_change_is_refused_unless_the_user_insists(self):
+        # A folder every user may write to (under Wine a Unix mode gives its DACL an Everyone ACE).
+        folder, target = self.copy_program("caseswitch-open-")
+        os.chmod(os.path.dirname(target), 0o777)
+        self.start(target)
+        self.probe.click(self.check_box)
+        box = self.probe.wait_messagebox(CAPTION)
+        text = self.probe.messagebox_text(box["hwnd"]).decode("gbk")
+        self.assertTrue(text.startswith(OPEN_LOCATION_REASON), f"question reads {text!r}")
+        self.assertIn("C:\\Program Files", text, "the question says where to put the program")
+        self.assertTrue(self.has_icon(box), "the question carries no warning icon")
+        self.assertIsNone(self.answer(box, IDNO), "a notice after the answer No")
+        self.assertIsNone(self.run_key.entry(), "the entry was written")
+        self.assertFalse(self.ticked(), "the box shows what the registry holds")
+
+    def test_a_path_the_code_page_cannot_hold_is_refused_with_a_warning(self):
+        # The program's own path reaches it through code page 936, where the emoji turns into "?".
+        folder = tempfile.mkdtemp(prefix="caseswitch-\U0001F600-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        target = os.path.join(folder, "CaseSwitch.exe")
+        shutil.copy2(harness.required_path("CASESWITCH_EXE"), target)
+        self.start(target)
+        box, text = self.click_and_read_notice()
+        self.assertTrue(text.decode("gbk").startswith(UNUSABLE_PATH_LEAD), f"notice reads {text.decode('gbk')!r}")
+        self.assertTrue(self.has_icon(box), "a failure notice without the warning icon")
+        self.dismiss(box)
+        self.assertIsNone(self.run_key.entry(), "an entry naming another file was written")
+        self.assertFalse(self.ticked())
 
     def test_clearing_deletes_the_entry_then_shows_the_notice(self):
-        self.run_key.store(REG_SZ, b"C:\\somewhere\\CaseSwitch.exe\0")
+        self.exe = harness.required_path("CASESWITCH_EXE")
+        self.run_key.store(*self.expected_entry())
         self.run_key.store(REG_BINARY, TURNED_ON, "Run32")
         self.start()
         self.assertTrue(self.ticked())
@@ -243,7 +348,8 @@ class AutostartTurnedOffInTaskManagerTest(AutostartTestCase):
     def test_the_box_shows_cleared_and_ticking_turns_the_entry_on_again(self):
         for record in RECORD_KEYS:
             with self.subTest(record=record):
-                self.run_key.store(REG_SZ, b"C:\\x.exe\0")
+                self.exe = harness.required_path("CASESWITCH_EXE")
+                self.run_key.store(*self.expected_entry())
                 self.run_key.store(REG_BINARY, TURNED_OFF, record)
                 self.start()
                 try:
@@ -260,25 +366,36 @@ class AutostartTurnedOffInTaskManagerTest(AutostartTestCase):
 
 
 class AutostartRefusedTest(AutostartTestCase):
-    def test_a_refused_write_says_why_and_clears_the_box_again(self):
-        self.start()
+    """Under Wine the program already runs with an administrator's full rights, and reg.exe started
+    with the runas verb runs with the same ones, so the Run key's test DACL refuses it as well: what
+    is seen is that the refused change starts the system's reg.exe, and that the box and the notice
+    then tell what the registry holds."""
+
+    def change_refused(self, expected_notice):
         self.run_key.deny_changes()
+        seen = self.run_key.watch("reg.exe", 15000)
         box, text = self.click_and_read_notice()
-        self.assertEqual(text, WRITE_DENIED_NOTICE.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
+        started = seen()
+        self.assertIsNotNone(started, "no reg.exe ran for the refused change")
+        self.assertEqual(started[1], self.main["pid"], "reg.exe was not the program's")
+        self.assertEqual(text, expected_notice.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
         self.assertEqual(box["owner"], 0)
+        self.assertTrue(self.has_icon(box), "a failure notice without the warning icon")
         self.dismiss(box)
+
+    def test_a_refused_write_asks_for_rights_then_shows_what_the_registry_holds(self):
+        self.start()
+        self.change_refused(WRITE_DENIED_NOTICE)
         self.assertFalse(self.ticked(), "the box shows what the registry holds: no entry")
         self.assertIsNone(self.run_key.entry())
 
-    def test_a_refused_deletion_says_why_and_ticks_the_box_again(self):
-        self.run_key.store(REG_SZ, b"C:\\x.exe\0")
+    def test_a_refused_deletion_asks_for_rights_then_shows_what_the_registry_holds(self):
+        self.exe = harness.required_path("CASESWITCH_EXE")
+        self.run_key.store(*self.expected_entry())
         self.start()
-        self.run_key.deny_changes()
-        box, text = self.click_and_read_notice()
-        self.assertEqual(text, DELETE_DENIED_NOTICE.encode("gbk"), f"notice reads {text.decode('gbk', 'replace')!r}")
-        self.dismiss(box)
+        self.change_refused(DELETE_DENIED_NOTICE)
         self.assertTrue(self.ticked(), "the entry is still there, so the box is ticked")
-        self.assertEqual(self.run_key.entry(), (REG_SZ, b"C:\\x.exe\0"))
+        self.assertEqual(self.run_key.entry(), self.expected_entry())
 
 
 class AutostartRegistryViewTest(AutostartTestCase):
@@ -295,7 +412,8 @@ class AutostartRegistryViewTest(AutostartTestCase):
 
     def test_either_build_finds_and_changes_the_entry_of_the_other(self):
         # As the 32-bit program leaves it; then this build (32- or 64-bit) must see that very entry.
-        self.run_key.store(REG_SZ, b"C:\\x86\\CaseSwitch.exe\0")
+        self.exe = harness.required_path("CASESWITCH_EXE")
+        self.run_key.store(*self.expected_entry())
         self.start()
         self.assertTrue(self.ticked(), "the box shows the entry that starts the program at log-on")
         for expected in (None, self.expected_entry()):

@@ -548,7 +548,9 @@ class PeerTest(CaseSwitchTestCase):
         self.tool.key_log()
         self.probe.post(self.label, FEEDBACK_MESSAGE, HOT_KEY_ID, 0)
         self.wait_action_over()
-        self.assertEqual([event for event in self.tool.key_log() if event[2]], [], "keystrokes were injected")
+        # Only the tap that puts back the Caps Lock toggle of the press (test_caps_lock_e2e.py).
+        injected = [event for event in self.tool.key_log() if event[2] and event[0] != VK_CAPITAL]
+        self.assertEqual(injected, [], "keystrokes were injected")
 
     def test_console_windows_get_no_keystrokes(self):
         for window_class in ("ConsoleWindowClass", "CASCADIA_HOSTING_WINDOW_CLASS"):
