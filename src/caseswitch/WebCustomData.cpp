@@ -21,8 +21,8 @@ public:
 
     bool ReadString(std::u16string& text) {
         std::uint32_t units = 0;
-        // The engine writes the count as a signed 32-bit value: a negative one is no string.
-        if (!ReadUnsigned(units) || units > 0x7FFFFFFF) return false;
+        // A negative count (the engine's is signed) reads as one far beyond any payload.
+        if (!ReadUnsigned(units)) return false;
         const std::uint64_t bytes = std::uint64_t{units} * 2;
         const std::uint64_t padded = (bytes + 3) & ~std::uint64_t{3};
         if (padded > payload.size() - at) return false;
