@@ -13,7 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto entries = runtime::ReadWebCustomData(bytes);
     if (!entries) return 0;
-    const std::string written = testing_support::WebCustomDataBytes(*entries);
+    std::vector<std::pair<std::string_view, std::string_view>> pairs;
+    for (const runtime::WebCustomEntry& entry : *entries)
+        pairs.emplace_back(entry.type, entry.data);
+    const std::string written = testing_support::WebCustomDataBytes(pairs);
     fuzz::Check(written.size() <= bytes.size() && bytes.substr(0, written.size()) == written);
     return 0;
 }

@@ -54,7 +54,8 @@ CopiedContent ReadOpenClipboardCopy() {
     const UINT textFormat = TextFormatToRead(listed);
     if (textFormat != 0 && ReadOpenClipboardBytes(textFormat, bytes))
         copy.text = TextFormsOf(textFormat, bytes.data(), bytes.size());
-    copy.verdict = JudgeCopy(listed, {WindowClassOf(GetForegroundWindow()), copy.text.ansi});
+    char foregroundClass[256];
+    copy.verdict = JudgeCopy(listed, {WindowClassOf(GetForegroundWindow(), foregroundClass), copy.text.ansi});
     if (copy.verdict != CopyVerdict::Text) return copy;
     for (ListedFormat& format : listed) {
         if (!IsRichForm(format.name) || format.data.empty()) continue;

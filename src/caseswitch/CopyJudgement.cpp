@@ -20,14 +20,6 @@ bool SameName(std::string_view a, std::string_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-// The ASCII characters of a page's string; every other unit becomes a byte no name or key holds.
-std::string Narrow(const std::u16string& text) {
-    std::string narrow(text.size(), '\x7F');
-    std::transform(text.begin(), text.end(), narrow.begin(),
-                   [](char16_t unit) { return unit < 0x80 ? static_cast<char>(unit) : '\x7F'; });
-    return narrow;
-}
-
 // Visual Studio Code's editor data is JSON such as
 // {"version":1,"isFromEmptySelection":true,"multicursorText":null,"mode":"plaintext"}.
 bool CopiedFromEmptySelection(std::string_view json) {
@@ -56,10 +48,10 @@ bool WebDataIsMoreThanText(std::string_view data) {
     // Data that cannot be read cannot be told harmless.
     if (!entries) return true;
     return std::any_of(entries->begin(), entries->end(), [](const WebCustomEntry& entry) {
-        const std::string type = Narrow(entry.type);
+        const std::string type = AsciiOf(entry.type);
         // Editors built on Monaco (VS Code, and web IDEs): the mode and the multi-cursor split of
         // a copied text, and whether it is the whole line copied with nothing selected.
-        if (SameName(type, "vscode-editor-data")) return CopiedFromEmptySelection(Narrow(entry.data));
+        if (SameName(type, "vscode-editor-data")) return CopiedFromEmptySelection(AsciiOf(entry.data));
         // VS Code's id of a copy, which its paste providers match against; it carries no content.
         if (SameName(type, "application/vnd.code.copymetadata")) return false;
         return !SameName(type, "text/plain") && !SameName(type, "text/html");
@@ -177,12 +169,9 @@ CopyVerdict JudgeCopy(const std::vector<ListedFormat>& listed, const CopyContext
 std::uint32_t TextFormatToRead(const std::vector<ListedFormat>& listed) {
     // The system lists the text forms it makes after every placed format and the locale (Wine's
     // conformance tests pin this order on Windows too), which is how the placed ones are told.
-    std::vector<std::uint32_t> ids;
-    ids.reserve(listed.size());
-    for (const ListedFormat& format : listed)
-        ids.push_back(format.id);
-    const std::size_t placed = PlacedUnderWine(ids);
-    const auto placedEnd = ids.begin() + static_cast<std::ptrdiff_t>(placed);
+    std::vector<std::uint32_t> ids(listed.size());
+    std::transform(listed.begin(), listed.end(), ids.begin(), [](const ListedFormat& format) { return format.id; });
+    const auto placedEnd = ids.begin() + static_cast<std::ptrdiff_t>(PlacedUnderWine(ids));
     if (std::find(ids.begin(), placedEnd, format::kUnicodeText) != placedEnd) return format::kUnicodeText;
     const auto text = std::find_if(ids.begin(), ids.end(), &format::IsText);
     return text != ids.end() ? *text : 0;

@@ -19,23 +19,18 @@ public:
         return true;
     }
 
-    bool ReadString(std::u16string& text) {
-        std::uint32_t units = 0;
+    bool ReadString(std::string_view& units) {
+        std::uint32_t count = 0;
         // A negative count (the engine's is signed) reads as one far beyond any payload.
-        if (!ReadUnsigned(units)) return false;
-        const std::uint64_t bytes = std::uint64_t{units} * 2;
+        if (!ReadUnsigned(count)) return false;
+        const std::uint64_t bytes = std::uint64_t{count} * 2;
         const std::uint64_t padded = (bytes + 3) & ~std::uint64_t{3};
         if (padded > payload.size() - at) return false;
-        text.resize(units);
-        for (std::size_t i = 0; i < units; ++i) {
-            const auto low = static_cast<unsigned char>(payload[at + 2 * i]);
-            const auto high = static_cast<unsigned char>(payload[at + 2 * i + 1]);
-            text[i] = static_cast<char16_t>(low | (high << 8));
-        }
         // The engine pads with zeros: anything else there is no string it wrote.
-        for (std::size_t pad = static_cast<std::size_t>(bytes); pad < padded; ++pad) {
+        for (auto pad = static_cast<std::size_t>(bytes); pad < padded; ++pad) {
             if (payload[at + pad] != '\0') return false;
         }
+        units = payload.substr(at, static_cast<std::size_t>(bytes));
         at += static_cast<std::size_t>(padded);
         return true;
     }
@@ -66,6 +61,14 @@ std::optional<std::vector<WebCustomEntry>> ReadWebCustomData(std::string_view by
     // The engine writes the payload's exact size: bytes left over mean a size that lies.
     if (reader.Left() != 0) return std::nullopt;
     return entries;
+}
+
+std::string AsciiOf(std::string_view units) {
+    std::string ascii(units.size() / 2, '\x7F');
+    for (std::size_t i = 0; i < ascii.size(); ++i) {
+        if (units[2 * i + 1] == '\0' && static_cast<unsigned char>(units[2 * i]) < 0x80) ascii[i] = units[2 * i];
+    }
+    return ascii;
 }
 
 } // namespace runtime

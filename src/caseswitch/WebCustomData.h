@@ -16,9 +16,10 @@ namespace runtime {
 // The registered name of the engine's format.
 inline constexpr std::string_view kWebCustomDataFormat = "Chromium Web Custom MIME Data Format";
 
+// One entry, as views of its UTF-16LE code units inside the bytes read.
 struct WebCustomEntry {
-    std::u16string type; // the MIME type the page gave, "vscode-editor-data" for instance
-    std::u16string data;
+    std::string_view type; // the MIME type the page gave, "vscode-editor-data" for instance
+    std::string_view data;
 };
 
 // The entries in their stored order; nothing when a size, count or length does not fit the bytes,
@@ -26,5 +27,9 @@ struct WebCustomEntry {
 // A clipboard block may be longer than the pickle it holds (the system rounds its size up), so
 // bytes after the payload are ignored.
 std::optional<std::vector<WebCustomEntry>> ReadWebCustomData(std::string_view bytes);
+
+// The ASCII characters of UTF-16LE code units; every other unit becomes 0x7F, which no name or
+// key holds.
+std::string AsciiOf(std::string_view units);
 
 } // namespace runtime

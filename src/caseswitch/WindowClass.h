@@ -3,15 +3,14 @@
 
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
 namespace runtime {
 
-// Empty when the window is gone.
-inline std::string WindowClassOf(HWND window) {
-    char className[256];
-    const int length = window ? GetClassNameA(window, className, sizeof className) : 0;
-    return length > 0 ? std::string(className, static_cast<std::size_t>(length)) : std::string();
+// The class name of `window`, kept in `buffer`; empty when the window is gone.
+inline std::string_view WindowClassOf(HWND window, char (&buffer)[256]) {
+    const int length = window ? GetClassNameA(window, buffer, sizeof buffer) : 0;
+    return {buffer, length > 0 ? static_cast<std::size_t>(length) : 0};
 }
 
 } // namespace runtime

@@ -20,10 +20,10 @@ ListedFormat Registered(const char* name, std::string data = {}) {
 }
 
 // A browser engine's copy: its text beside the page's own types.
-std::vector<ListedFormat> WebCopy(const std::vector<WebCustomEntry>& entries) {
+std::vector<ListedFormat> WebCopy(const std::vector<std::pair<std::u16string_view, std::u16string_view>>& entries) {
     return {{kUnicodeText, {}, {}},
             Registered("HTML Format", "<b>x</b>"),
-            Registered("Chromium Web Custom MIME Data Format", testing_support::WebCustomDataBytes(entries))};
+            Registered("Chromium Web Custom MIME Data Format", testing_support::WebCustomDataOf(entries))};
 }
 
 const char* Name(CopyVerdict verdict) {

@@ -9,27 +9,26 @@ namespace runtime {
 namespace {
 
 using testing_support::AppendUnsigned;
-using testing_support::WebCustomDataBytes;
 
-const std::vector<WebCustomEntry> kVsCodeCopy = {
+const std::string kVsCodeCopy = testing_support::WebCustomDataOf({
     {u"vscode-editor-data", u"{\"version\":1,\"isFromEmptySelection\":true,\"mode\":\"plaintext\"}"},
     {u"odd", u"\u00e9"}, // one code unit: padded
-};
+});
 
 TEST(WebCustomData, TheEntriesAreReadInTheirOrder) {
-    std::string bytes = WebCustomDataBytes(kVsCodeCopy);
-    bytes.append(12, '\0'); // a clipboard block rounded up
-    const auto entries = ReadWebCustomData(bytes);
+    const std::string block = kVsCodeCopy + std::string(12, '\0'); // rounded up
+    const auto entries = ReadWebCustomData(block);
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), 2u);
-    EXPECT_EQ((*entries)[0].type, kVsCodeCopy[0].type);
-    EXPECT_EQ((*entries)[0].data, kVsCodeCopy[0].data);
-    EXPECT_EQ((*entries)[1].data, u"\u00e9");
-    EXPECT_TRUE(ReadWebCustomData(WebCustomDataBytes({}))->empty());
+    EXPECT_EQ(AsciiOf((*entries)[0].type), "vscode-editor-data");
+    EXPECT_EQ(AsciiOf((*entries)[0].data), "{\"version\":1,\"isFromEmptySelection\":true,\"mode\":\"plaintext\"}");
+    EXPECT_EQ((*entries)[1].data, std::string_view("\xE9\0", 2));
+    EXPECT_EQ(AsciiOf((*entries)[1].data), "\x7F");
+    EXPECT_TRUE(ReadWebCustomData(testing_support::WebCustomDataBytes({}))->empty());
 }
 
 TEST(WebCustomData, EveryMalformedLengthIsRefused) {
-    const std::string good = WebCustomDataBytes(kVsCodeCopy);
+    const std::string good = kVsCodeCopy;
     const auto withUnsigned = [](std::string bytes, std::size_t at, std::uint32_t value) {
         std::string field;
         AppendUnsigned(field, value);
