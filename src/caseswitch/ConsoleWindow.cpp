@@ -32,8 +32,8 @@ std::string_view ImageNameOf(HWND window, char (&path)[MAX_PATH]) {
 bool ForegroundIsConsole() {
     HWND foreground = GetForegroundWindow();
     if (!foreground) return false;
-    char className[256];
-    char path[MAX_PATH];
+    char className[256] = {};
+    char path[MAX_PATH] = {};
     return IsTerminalWindow(WindowClassOf(foreground, className), ImageNameOf(foreground, path));
 }
 

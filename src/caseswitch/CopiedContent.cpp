@@ -54,7 +54,7 @@ CopiedContent ReadOpenClipboardCopy() {
     const UINT textFormat = TextFormatToRead(listed);
     if (textFormat != 0 && ReadOpenClipboardBytes(textFormat, bytes))
         copy.text = TextFormsOf(textFormat, bytes.data(), bytes.size());
-    char foregroundClass[256];
+    char foregroundClass[256] = {};
     copy.verdict = JudgeCopy(listed, {WindowClassOf(GetForegroundWindow(), foregroundClass), copy.text.ansi});
     if (copy.verdict != CopyVerdict::Text) return copy;
     for (ListedFormat& format : listed) {
