@@ -27,7 +27,8 @@ inline void CheckConversion(std::string_view original, const std::vector<runtime
         Check(before[i].offset >= originalAt && after[i].offset >= convertedAt);
         Check(original.substr(originalAt, before[i].offset - originalAt) ==
               converted.substr(convertedAt, after[i].offset - convertedAt));
-        Check(before[i].spelling == after[i].spelling && before[i].opensCharacter == after[i].opensCharacter);
+        Check(before[i].spelling == after[i].spelling && before[i].opensCharacter == after[i].opensCharacter &&
+              before[i].glyph == after[i].glyph);
         originalAt = before[i].offset + before[i].length;
         convertedAt = after[i].offset + after[i].length;
     }
@@ -42,11 +43,11 @@ inline void CheckConversion(std::string_view original, const std::vector<runtime
     std::string plainAfter;
     for (std::size_t i = 0; i < before.size(); ++i) {
         const std::uint32_t value = before[i].value;
-        bool changes = value - first < 26;
+        bool changes = value - first < 26 && !before[i].glyph;
         if (before[i].spelling != TextPiece::Spelling::Decimal) {
             changes = changes && !secondByte && !before[i].opensCharacter;
             secondByte = !secondByte && before[i].opensCharacter;
-            programCodePage = programCodePage && before[i].opensCharacter == (value >= 0x80);
+            programCodePage = programCodePage && before[i].opensCharacter == (value >= 0x80) && !before[i].glyph;
             plainBefore += static_cast<char>(value);
             plainAfter += static_cast<char>(after[i].value);
         }

@@ -4,12 +4,18 @@
 
 #include "caseswitch/AnsiRoundTrip.h"
 #include "caseswitch/ClipboardGuard.h"
+#include "caseswitch/WindowClass.h"
 
 namespace runtime {
 namespace {
 
 bool SameName(const std::string& name, const char* wanted) {
     return lstrcmpiA(name.c_str(), wanted) == 0;
+}
+
+// The rich forms the offer converts beside the text.
+bool IsRichForm(const std::string& name) {
+    return SameName(name, "Rich Text Format") || SameName(name, "HTML Format");
 }
 
 } // namespace
@@ -38,27 +44,22 @@ CopiedContent ReadOpenClipboardCopy() {
     CopiedContent copy;
     std::vector<ListedFormat> listed = ListOpenClipboardFormats();
     std::vector<unsigned char> bytes;
+    // Under Wine every read of a synthesised format, and every second read of one format within
+    // one opening, costs memory that is never given back: each format is read once, the text in
+    // the one form chosen (the other form is made from it here).
     for (ListedFormat& format : listed) {
-        if (!FormatDataDecides(format.name) || !ReadOpenClipboardBytes(format.id, bytes)) continue;
-        format.data.assign(bytes.begin(), bytes.end());
+        if (!FormatDataDecides(format.name) && !IsRichForm(format.name)) continue;
+        if (ReadOpenClipboardBytes(format.id, bytes)) format.data.assign(bytes.begin(), bytes.end());
     }
-    copy.verdict = JudgeCopy(listed);
+    const UINT textFormat = TextFormatToRead(listed);
+    if (textFormat != 0 && ReadOpenClipboardBytes(textFormat, bytes))
+        copy.text = TextFormsOf(textFormat, bytes.data(), bytes.size());
+    char foregroundClass[256] = {};
+    copy.verdict = JudgeCopy(listed, {WindowClassOf(GetForegroundWindow(), foregroundClass), copy.text.ansi});
     if (copy.verdict != CopyVerdict::Text) return copy;
-    bool textRead = false;
-    for (const ListedFormat& format : listed) {
-        // Under Wine every read of a synthesised format, and every second read of one format within
-        // one opening, costs memory that is never given back: the first text format is the placed
-        // one, and the other form is made from it here.
-        if (format::IsText(format.id) && !textRead) {
-            textRead = true;
-            if (ReadOpenClipboardBytes(format.id, bytes))
-                copy.text = TextFormsOf(format.id, bytes.data(), bytes.size());
-        } else if (SameName(format.name, "Rich Text Format") || SameName(format.name, "HTML Format")) {
-            if (ReadOpenClipboardBytes(format.id, bytes)) {
-                copy.rich.push_back(
-                    {format.id, std::string(bytes.begin(), bytes.end()), SameName(format.name, "HTML Format")});
-            }
-        }
+    for (ListedFormat& format : listed) {
+        if (!IsRichForm(format.name) || format.data.empty()) continue;
+        copy.rich.push_back({format.id, std::move(format.data), SameName(format.name, "HTML Format")});
     }
     return copy;
 }

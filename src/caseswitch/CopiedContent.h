@@ -35,9 +35,9 @@ struct CopiedContent {
     std::vector<RichForm> rich; // in the order the copier listed them
 };
 
-// Reads the copy from the clipboard that a ClipboardGuard holds open. Each format is read once,
-// and of the text formats only the one the copier placed first, since the system makes the
-// others from it.
+// Reads the copy from the clipboard that a ClipboardGuard holds open, and judges it by its formats
+// and by the foreground window (the copier). Each format is read once, and of the text formats
+// only one: the Unicode text whenever the copier placed it, else the one it placed.
 CopiedContent ReadOpenClipboardCopy();
 
 } // namespace runtime

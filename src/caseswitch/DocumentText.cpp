@@ -36,7 +36,7 @@ std::vector<bool> PiecesToConvert(const std::vector<TextPiece>& pieces, LetterCa
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const TextPiece& piece = pieces[i];
         if (piece.spelling == TextPiece::Spelling::Decimal) {
-            convert[i] = IsLetterToConvert(piece.value, letterCase);
+            convert[i] = !piece.glyph && IsLetterToConvert(piece.value, letterCase);
             continue;
         }
         if (secondByte) {
@@ -44,7 +44,7 @@ std::vector<bool> PiecesToConvert(const std::vector<TextPiece>& pieces, LetterCa
             continue;
         }
         secondByte = piece.opensCharacter;
-        convert[i] = !piece.opensCharacter && IsLetterToConvert(piece.value, letterCase);
+        convert[i] = !piece.opensCharacter && !piece.glyph && IsLetterToConvert(piece.value, letterCase);
     }
     return convert;
 }

@@ -27,11 +27,13 @@ struct TextPiece {
     // A byte that opens a double-byte character in its code page: the next byte piece is that
     // character's second byte, whatever its value.
     bool opensCharacter = false;
+    // A symbol font's character (Symbol, Wingdings): a picture whose code only looks like a letter.
+    bool glyph = false;
 };
 
 // The letters `letterCase` converts: for each piece, whether it changes. A byte piece right after
 // one that opens a character is that character's second byte and never changes; code units are
-// whole characters.
+// whole characters; a symbol font's glyphs never change.
 std::vector<bool> PiecesToConvert(const std::vector<TextPiece>& pieces, LetterCase letterCase);
 
 // The document with every piece that PiecesToConvert picks switched to the other case, spelled

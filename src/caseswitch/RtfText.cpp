@@ -13,11 +13,13 @@ enum class LeadBytes {
     AllHigh,  // every byte from 0x80, as the program's own rule for code page 936
     ShiftJis, // 932: 0x81-0x9F and 0xE0-0xFC (0xA1-0xDF are single-byte katakana)
     Johab,    // 1361
+    Symbol,   // a symbol font (\fcharset2, code page 42): single bytes that are glyphs, not letters
 };
 
 bool Opens(LeadBytes lead, unsigned char byte) {
     switch (lead) {
     case LeadBytes::None:
+    case LeadBytes::Symbol:
         return false;
     case LeadBytes::AllHigh:
         return byte >= 0x80;
@@ -36,6 +38,8 @@ LeadBytes FromCodePage(long codePage) {
         return LeadBytes::ShiftJis;
     case 1361:
         return LeadBytes::Johab;
+    case 42: // CP_SYMBOL
+        return LeadBytes::Symbol;
     case 936:
     case 949:
     case 950:
@@ -53,6 +57,8 @@ std::optional<LeadBytes> FromCharset(long charset) {
     switch (charset) {
     case 1:
         return std::nullopt;
+    case 2: // SYMBOL_CHARSET
+        return LeadBytes::Symbol;
     case 128: // SHIFTJIS_CHARSET
     case 78:  // Mac Japanese
         return LeadBytes::ShiftJis;
@@ -192,10 +198,10 @@ private:
     void AddByte(TextPiece::Spelling spelling, std::size_t offset, std::size_t length, char value) {
         if (!InText()) return;
         const auto byte = static_cast<unsigned char>(value);
-        // Either code page may be the one a writer meant: a byte that opens a character in either
-        // is taken as a lead, so that no second byte is ever taken for a letter.
-        const bool opens = Opens(documentLead, byte) || Opens(FontLead(), byte);
-        pieces.push_back({spelling, offset, length, byte, opens});
+        // A byte is read in the current font's code page alone: an \'e9 in a Western font of a
+        // Chinese document is an accented letter, and the letter after it is a letter.
+        const LeadBytes lead = FontLead();
+        pieces.push_back({spelling, offset, length, byte, Opens(lead, byte), lead == LeadBytes::Symbol});
     }
 
     void Control() {
@@ -276,13 +282,16 @@ private:
             defaultFont = static_cast<long>(word.parameter);
         } else if (word.name == "f" && word.hasParameter) {
             group.font = static_cast<long>(word.parameter);
+        } else if (word.name == "plain") {
+            // Back to the default character formatting, the document's default font with it.
+            group.font = -1;
         } else if (word.name == "u" && word.hasParameter && InText()) {
             // A signed 16-bit code unit; some writers give the unsigned value instead.
             if (word.parameter >= -32768 && word.parameter <= 65535) {
                 const auto unit =
                     static_cast<std::uint32_t>(word.parameter < 0 ? word.parameter + 65536 : word.parameter);
-                pieces.push_back(
-                    {TextPiece::Spelling::Decimal, word.parameterOffset, word.parameterLength, unit, false});
+                pieces.push_back({TextPiece::Spelling::Decimal, word.parameterOffset, word.parameterLength, unit, false,
+                                  FontLead() == LeadBytes::Symbol});
             }
         }
     }

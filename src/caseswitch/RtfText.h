@@ -4,9 +4,10 @@
 // instructions, document information, every \* destination), binary data, group braces.
 //
 // Text is what a reader would show: literal characters, \'hh escapes (bytes of the code page in
-// force: the current font's character set, else the document's \ansicpg, else code page 936) and
-// \uN escapes (UTF-16 code units). Characters that an old reader takes in place of a \uN (its
-// fallback) are text of the same character and change with it.
+// force: the current font's \cpg or \fcharset, else the document's \ansicpg, else code page 936;
+// \plain and the end of a group bring the earlier font back) and \uN escapes (UTF-16 code units).
+// A symbol font's text (\fcharset2: Symbol, Wingdings) is pictures, never letters. Characters that an old reader takes
+// in place of a \uN (its fallback) are text of the same character and change with it.
 #pragma once
 
 #include <optional>

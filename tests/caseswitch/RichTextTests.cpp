@@ -96,11 +96,6 @@ TEST(RtfText, TheSecondByteOfADoubleByteCharacterNeverChanges) {
          "\\'81a}",
          "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 \\'e9A\\f1 "
          "\\'81a}"},
-        // A Western font in a Chinese document: either code page may be the writer's, so a byte
-        // that opens a character in one of them keeps its second byte.
-        {"a Western font in a Chinese document",
-         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81a}",
-         "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'81a}"},
         // Shift-JIS: A1-DF are single-byte katakana, 81-9F open characters.
         {"code page 932", "{\\rtf1\\ansi\\ansicpg932 \\'b1a\\'83a}", "{\\rtf1\\ansi\\ansicpg932 \\'b1A\\'83a}"},
         {"a font's own code page",
@@ -109,6 +104,36 @@ TEST(RtfText, TheSecondByteOfADoubleByteCharacterNeverChanges) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Upper(c.document), c.expected) << c.what;
+    }
+}
+
+// As WordPad and Word write a Western word in a Chinese document: its accented letters escaped in
+// the Western font's code page.
+constexpr std::string_view kResume =
+    "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
+    "{\\f1\\fswiss\\fcharset0 Arial;}}\\f1 R\\'e9sum\\'e9\\par}";
+
+TEST(RtfText, AWesternFontsTextInAChineseDocumentConvertsAsItsPlainText) {
+    // "Résumé" as plain text (é is one character) upper-cases to "RéSUMé".
+    EXPECT_EQ(Upper(kResume), "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
+                              "\\'cb\\'ce\\'cc\\'e5;}{\\f1\\fswiss\\fcharset0 Arial;}}\\f1 R\\'e9SUM\\'e9\\par}");
+}
+
+TEST(RtfText, TheFontInForceDecidesAndPlainAndGroupsBringTheDefaultBack) {
+    struct Case {
+        const char* what;
+        const char* text; // after a font table: f0 Chinese (the default), f1 Western, f2 a symbol font
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"\\plain returns to the Chinese default font", "\\f1 \\'e9a\\plain \\'d6a", "\\f1 \\'e9A\\plain \\'d6a"},
+        {"a group's end returns to the font before it", "{\\f1 \\'e9a}\\'d6a", "{\\f1 \\'e9A}\\'d6a"},
+        {"a symbol font's glyphs stay", "{\\f2 abc\\'4a\\u97?}d", "{\\f2 abc\\'4a\\u97?}D"},
+    };
+    const std::string table = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fcharset134 SimSun;}"
+                              "{\\f1\\fcharset0 Arial;}{\\f2\\fcharset2 Wingdings;}}";
+    for (const Case& c : cases) {
+        EXPECT_EQ(Upper(table + c.text + "}"), table + c.expected + "}") << c.what;
     }
 }
 

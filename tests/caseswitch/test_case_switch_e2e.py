@@ -274,11 +274,13 @@ class NotepadTest(CaseSwitchTestCase):
 
 
 class PeerTest(CaseSwitchTestCase):
-    def start_peer(self, text="Hello", *options, window_class="CaseSwitchPeer"):
+    def start_peer(self, text="Hello", *options, window_class="CaseSwitchPeer", exe=None):
         if window_class != "CaseSwitchPeer":
             options = (*options, "--class", window_class)
         process = start_program(
-            exe=beside_program("casepeer.exe"), args=[*options, "--text", text.encode("utf-16-le").hex()], env=self.env
+            exe=exe or beside_program("casepeer.exe"),
+            args=[*options, "--text", text.encode("utf-16-le").hex()],
+            env=self.env,
         )
         found = {}
         self.addCleanup(lambda: self.close_program(process, found.get("peer")))

@@ -2,7 +2,7 @@
 // keystrokes can be delayed or refused, and which can hold the clipboard open on request.
 //
 //   casepeer.exe [--copy-delay MS] [--paste-delay MS] [--refuse-copy] [--text HEX]
-//                [--class NAME] [--copy-as spreadsheet|editor|vscode] [--log-paste]
+//                [--class NAME] [--copy-as spreadsheet|editor|vscode|text-first] [--log-paste]
 //                [--hold-after-paste MS]
 //
 // HEX is the initial text as UTF-16LE bytes; it starts selected. --class names the main window's
@@ -10,7 +10,10 @@
 //   spreadsheet  the selection's text beside the spreadsheet formats "Biff8" and "XML Spreadsheet"
 //   editor       with nothing selected, the whole line marked "MSDEVLineSelect" and
 //                "VisualStudioEditorOperationsLineCutCopyClipboardTag", as code editors do
-//   vscode       the text beside "vscode-editor-data", whose JSON tells an empty selection
+//   vscode       as VS Code copies through its browser engine: with nothing selected the whole
+//                line, its text beside the engine's "Chromium Web Custom MIME Data Format" pickle,
+//                whose "vscode-editor-data" entry tells an empty selection
+//   text-first   the selection as CF_TEXT (the ANSI code page's form), then as CF_UNICODETEXT
 // --log-paste pastes the offered CF_UNICODETEXT itself and notes, in the text of the hidden child
 // with id 101, what the clipboard held then: "formats=1,13,...;locale=HEX;unicode=HEX;text=HEX".
 // --hold-after-paste opens the clipboard again right after each paste and keeps it open MS ms.
@@ -23,6 +26,7 @@
 //   WM_APP+5  moves the keyboard focus to the second edit control
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -99,7 +103,26 @@ void PutNamed(const char* name, const std::string& bytes) {
     PutBytes(RegisterClipboardFormatA(name), bytes.data(), bytes.size());
 }
 
-// The copy of a spreadsheet, a code editor or Visual Studio Code, as --copy-as names it.
+// A browser engine's pickle of a page's own types: a payload size, then the count and each string
+// as a count of UTF-16 units and the units, padded to 4 bytes.
+std::string WebCustomData(const std::wstring& type, const std::wstring& data) {
+    std::string payload;
+    const auto add32 = [&](std::size_t value) {
+        const auto bits = static_cast<std::uint32_t>(value);
+        payload.append(reinterpret_cast<const char*>(&bits), 4);
+    };
+    add32(1);
+    for (const std::wstring* text : {&type, &data}) {
+        add32(text->size());
+        payload.append(reinterpret_cast<const char*>(text->data()), text->size() * 2);
+        payload.append((4 - payload.size() % 4) % 4, '\0');
+    }
+    const auto size = static_cast<std::uint32_t>(payload.size());
+    return std::string(reinterpret_cast<const char*>(&size), 4) + payload;
+}
+
+// The copy of a spreadsheet, a code editor, Visual Studio Code or an ANSI-first program, as --copy-as
+// names it.
 void CopyAsProfile() {
     DWORD start = 0;
     DWORD end = 0;
@@ -111,6 +134,12 @@ void CopyAsProfile() {
     if (empty && options.copyAs != "spreadsheet") text = all + L"\r\n"; // the whole line
     if (!OpenClipboard(mainWindow)) return;
     EmptyClipboard();
+    if (options.copyAs == "text-first") {
+        std::string ansi(text.size() * 2 + 1, '\0');
+        ansi.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(),
+                                                                 static_cast<int>(ansi.size()), nullptr, nullptr)));
+        PutBytes(CF_TEXT, ansi.data(), ansi.size());
+    }
     PutBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     if (options.copyAs == "spreadsheet") {
         PutNamed("Biff8", std::string("\x09\x08\x10\x00\x00\x06\x05\x00", 8));
@@ -119,9 +148,10 @@ void CopyAsProfile() {
         PutNamed("MSDEVLineSelect", std::string(1, '\0'));
         PutNamed("VisualStudioEditorOperationsLineCutCopyClipboardTag", std::string(1, '\0'));
     } else if (options.copyAs == "vscode") {
-        PutNamed("vscode-editor-data", std::string("{\"version\":1,\"isFromEmptySelection\":") +
-                                           (empty ? "true" : "false") +
-                                           ",\"multicursorText\":null,\"mode\":\"plaintext\"}");
+        PutNamed("Chromium Web Custom MIME Data Format",
+                 WebCustomData(L"vscode-editor-data", std::wstring(L"{\"version\":1,\"isFromEmptySelection\":") +
+                                                          (empty ? L"true" : L"false") +
+                                                          L",\"multicursorText\":null,\"mode\":\"plaintext\"}"));
     }
     CloseClipboard();
 }
