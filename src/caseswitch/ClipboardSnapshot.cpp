@@ -36,7 +36,10 @@ Read ReadMemoryFormat(UINT format, std::size_t room, SavedBytes& bytes) {
     GlobalLockGuard lock(data);
     if (!lock.IsLocked()) return Read::LeftOut;
     if (lock.Size() > room) return Read::TooLarge;
-    return bytes.Assign(lock.Data(), lock.Size()) ? Read::Saved : Read::TooLarge;
+    unsigned char* copy = bytes.Allocate(lock.Size());
+    if (!copy) return Read::TooLarge;
+    std::memcpy(copy, lock.Data(), lock.Size());
+    return Read::Saved;
 }
 
 Read ReadEnhancedMetafile(std::size_t room, SavedBytes& bytes) {
@@ -46,10 +49,9 @@ Read ReadEnhancedMetafile(std::size_t room, SavedBytes& bytes) {
     const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
     if (size == 0) return Read::LeftOut;
     if (size > room) return Read::TooLarge;
-    std::unique_ptr<unsigned char[]> records(new (std::nothrow) unsigned char[size]);
+    unsigned char* records = bytes.Allocate(size);
     if (!records) return Read::TooLarge;
-    if (GetEnhMetaFileBits(metafile, size, records.get()) != size) return Read::LeftOut;
-    return bytes.Assign(records.get(), size) ? Read::Saved : Read::TooLarge;
+    return GetEnhMetaFileBits(metafile, size, records) == size ? Read::Saved : Read::LeftOut;
 }
 
 bool PutMemoryFormat(UINT format, const SavedBytes& bytes) {
@@ -116,12 +118,10 @@ bool WaitForReader(HANDLE thread, DWORD milliseconds) {
 
 } // namespace
 
-bool SavedBytes::Assign(const void* source, std::size_t size) {
+unsigned char* SavedBytes::Allocate(std::size_t size) {
     bytes.reset(new (std::nothrow) unsigned char[size == 0 ? 1 : size]);
     length = bytes ? size : 0;
-    if (!bytes) return false;
-    if (size > 0) std::memcpy(bytes.get(), source, size);
-    return true;
+    return bytes.get();
 }
 
 ClipboardSnapshot ClipboardSnapshot::TakeFromOpenClipboard(std::size_t mostBytes) {

@@ -25,7 +25,8 @@ inline constexpr DWORD kOwnerRenderMilliseconds = 2000;
 // have makes the snapshot incomplete instead of ending the program.
 class SavedBytes {
 public:
-    bool Assign(const void* source, std::size_t size);
+    // Room for `size` bytes, replacing what it held; null when the process has none.
+    unsigned char* Allocate(std::size_t size);
     const unsigned char* data() const { return bytes.get(); }
     std::size_t size() const { return length; }
 

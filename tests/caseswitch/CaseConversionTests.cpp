@@ -50,7 +50,6 @@ std::vector<ConversionPath> RunnablePaths() {
 #if CASESWITCH_HAS_AVX2
     if (conversion::ProcessorHasAvx2()) {
         paths.push_back({"ConvertVectorsAvx2", &conversion::ConvertVectorsAvx2});
-        paths.push_back({"ConvertVectorsAvx2Streaming", &conversion::ConvertVectorsAvx2Streaming});
     }
 #endif
     return paths;
