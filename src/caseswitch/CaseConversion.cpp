@@ -213,23 +213,6 @@ bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::siz
 #define CASESWITCH_AVX2_IN_LOOP __forceinline
 #endif
 
-// TrailBits for a block whose first byte is no trail, and with it what a first byte that is one
-// changes, so that the blocks need not wait for one another: only the block's first run of bytes
-// from 0x80 up (and the byte after it) changes its reading, which `high ^ (high + 1)` marks, and
-// the flag carried out changes only when that run fills the whole block.
-CASESWITCH_AVX2_IN_LOOP std::uint32_t TrailBitsAfter(std::uint32_t high, std::uint32_t& trail) {
-    constexpr std::uint32_t kEvenBits = 0x55555555;
-    const std::uint32_t starts = high & ~(high << 1);
-    const std::uint32_t evenEnds = (high + (starts & kEvenBits)) & ~high;
-    const std::uint32_t oddSum = high + (starts & ~kEvenBits);
-    const std::uint32_t oddEnds = oddSum & ~high;
-    const std::uint32_t fromStart = (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
-    const std::uint32_t carried = oddSum < high ? 1 : 0;
-    const std::uint32_t trailIn = trail;
-    trail = carried ^ (trailIn & (high == 0xFFFFFFFF ? 1 : 0));
-    return fromStart ^ ((high ^ (high + 1)) & (0 - trailIn));
-}
-
 // 0xFF in byte i for each set bit i of a 32-bit mask.
 CASESWITCH_AVX2_IN_LOOP __m256i ExpandBits32(std::uint32_t bits) {
     // Each 16-byte lane picks its two mask bytes from the broadcast mask: bytes 0-1, then 2-3.
@@ -240,9 +223,10 @@ CASESWITCH_AVX2_IN_LOOP __m256i ExpandBits32(std::uint32_t bits) {
     return _mm256_cmpeq_epi8(_mm256_and_si256(spread, select), select);
 }
 
-// As ConvertVectorRun, sixty-four bytes a round.
+// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there, here a
+// flag rather than a second copy of the loop, which would make the program larger.
 CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
-                                    unsigned char* target, bool trailIn) {
+                                    unsigned char* target, bool trailIn, bool streaming) {
     // A byte is a letter when, moved so that `first` lands on -128, it stays below -128 + 26;
     // bytes from 0x80 up land above that.
     const __m256i shift = _mm256_set1_epi8(static_cast<char>(0x80 - first));
@@ -257,13 +241,19 @@ CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* so
         const auto lowBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
         const auto highBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(high));
         if ((lowBits | highBits | trail) != 0) {
-            lowLetters = _mm256_andnot_si256(ExpandBits32(TrailBitsAfter(lowBits, trail)), lowLetters);
-            highLetters = _mm256_andnot_si256(ExpandBits32(TrailBitsAfter(highBits, trail)), highLetters);
+            lowLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(lowBits, trail)), lowLetters);
+            highLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(highBits, trail)), highLetters);
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 64 * i),
-                            _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 64 * i + 32),
-                            _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit)));
+        const __m256i lowDone = _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit));
+        const __m256i highDone = _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit));
+        auto* out = reinterpret_cast<__m256i*>(target + 64 * i);
+        if (streaming) {
+            _mm256_stream_si256(out, lowDone);
+            _mm256_stream_si256(out + 1, highDone);
+        } else {
+            _mm256_storeu_si256(out, lowDone);
+            _mm256_storeu_si256(out + 1, highDone);
+        }
     }
     return trail != 0;
 }
@@ -341,16 +331,18 @@ void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::siz
 #if CASESWITCH_HAS_AVX2
 CASESWITCH_VECTOR_ENTRY CASESWITCH_AVX2 void ConvertVectorsAvx2(LetterCase letterCase, const char* source,
                                                                 std::size_t length, char* target) {
-    // Past the cache the memory is the limit, not the instructions: the 16-byte streaming stores
-    // keep up with it, and the program stays smaller without a 32-byte copy of that loop.
-    if (length >= kStreamingFrom) {
-        ConvertVectorsStreaming(letterCase, source, length, target);
-        return;
-    }
     const unsigned char first = FirstLetter(letterCase);
-    const std::size_t rounds = length / 64;
-    const bool trail = ConvertAvx2Run(first, Bytes(source), rounds, Bytes(target), false);
-    const std::size_t done = 64 * rounds;
+    // Texts past the cache are stored around it, from the target's first 32-byte boundary on, so
+    // that every streaming store is aligned.
+    const bool streaming = length >= kStreamingFrom;
+    const std::size_t head = streaming ? (32 - reinterpret_cast<std::uintptr_t>(target) % 32) % 32 : 0;
+    bool trail = ConvertTail(first, Bytes(source), head, Bytes(target), false);
+    const std::size_t rounds = (length - head) / 64;
+    trail = ConvertAvx2Run(first, Bytes(source) + head, rounds, Bytes(target) + head, trail, streaming);
+    // Streaming stores are weakly ordered: they must reach memory before the caller reads the target
+    // (a fence after cached stores costs next to nothing).
+    _mm_sfence();
+    const std::size_t done = head + 64 * rounds;
     ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
 }
 

@@ -55,8 +55,8 @@ inline constexpr std::size_t kStreamingFrom = std::size_t{4} << 20;
 #endif
 
 #if CASESWITCH_HAS_SSE2 && (defined(__GNUC__) || defined(_MSC_VER))
-// Sixty-four bytes at a time in 32-byte vectors; from kStreamingFrom bytes on, as
-// ConvertVectorsStreaming. Only for a processor and a system that support AVX2
+// Sixty-four bytes at a time in 32-byte vectors, from kStreamingFrom bytes on with streaming
+// stores. Only for a processor and a system that support AVX2
 // (ProcessorHasAvx2): the build itself assumes no more than SSE2.
 #define CASESWITCH_HAS_AVX2 1
 void ConvertVectorsAvx2(LetterCase letterCase, const char* source, std::size_t length, char* target);

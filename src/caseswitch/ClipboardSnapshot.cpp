@@ -137,16 +137,23 @@ ClipboardSnapshot ClipboardSnapshot::TakeFromOpenClipboard(std::size_t mostBytes
         placed = PlacedUnderWine(ids);
     }
     std::size_t room = mostBytes;
-    for (const FormatToSave& chosen : ChooseFormatsToSave(listed, placed)) {
-        SavedFormat saved{chosen.id, chosen.enhancedMetafile, {}};
+    const std::vector<FormatToSave> chosen = ChooseFormatsToSave(listed, placed);
+    // One entry for each chosen format, made at once; those left out are dropped at the end.
+    snapshot.formats = std::vector<SavedFormat>(chosen.size());
+    std::size_t kept = 0;
+    for (const FormatToSave& format : chosen) {
+        SavedFormat& saved = snapshot.formats[kept];
+        saved.format = format.id;
+        saved.enhancedMetafile = format.enhancedMetafile;
         const Read read = saved.enhancedMetafile ? ReadEnhancedMetafile(room, saved.bytes)
                                                  : ReadMemoryFormat(saved.format, room, saved.bytes);
         // Nothing of it is kept: the memory goes back at once.
         if (read == Read::TooLarge) return Failed(SnapshotOutcome::TooLarge);
         if (read == Read::LeftOut) continue;
         room -= saved.bytes.size();
-        snapshot.formats.push_back(std::move(saved));
+        ++kept;
     }
+    snapshot.formats.erase(snapshot.formats.begin() + static_cast<std::ptrdiff_t>(kept), snapshot.formats.end());
     return snapshot;
 }
 
