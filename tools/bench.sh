@@ -3,7 +3,8 @@
 #   1. case conversion throughput beside memcpy of the same bytes: natively (optimised, no
 #      sanitizers, every path), then as the shipped program runs it (the release tree's benchmark,
 #      the program's flags and conversion library, under Wine)
-#   2. hot key press to converted-and-restored text in Notepad, beside a fixed-delay switcher
+#   2. hot key press to converted-and-restored text in Notepad with earlier content of 0, 8, 32
+#      and 128 MiB, then in Notepad and WordPad beside a fixed-delay switcher
 #   3. start-up time beside a minimal Win32 program, idle CPU shown and hidden, memory after
 #      presses, and the release executable's size and imports
 # Installs and builds what is missing (tools/deps.sh, presets native, and win32 and release, or

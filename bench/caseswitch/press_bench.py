@@ -17,6 +17,11 @@ hot key's arrival and the waits for the target (its copy; its answer when its co
 clipboard, which Wine waits for; its request for the text; its paste). casetool hooks the keyboard
 only when a test asks for its key log: a low-level hook would make every injected key wait for it.
 
+First, presses in Notepad with earlier content of a text and 0, 8, 32 or 128 MiB in a private
+format: the median time to the converted document and to the earlier content back, and the
+program's snapshot and restore phases; content over the program's bound must be left alone
+(document and clipboard unchanged). CASESWITCH_BENCH_SIZES_ONLY=1 runs only these.
+
 The program is CASESWITCH_BENCH_PROGRAM when set (tools/bench.sh sets the release executable),
 else the build tree's own; the helper programs are the build tree's. Run it in a Wine session of a Windows build tree, e.g.
 
@@ -36,10 +41,12 @@ root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path[:0] = [os.path.join(root, "tests", "e2e"), os.path.join(root, "tests", "caseswitch")]
 
 from harness import Probe, session_environment, start_program, wait_until, WM_CLOSE  # noqa: E402
+from test_case_switch_e2e import Tool  # noqa: E402
 
 EM_SETSEL = 0x00B1
 EM_SETMODIFY = 0x00B9
 PRESS_TIMEOUT_MS = 3000
+EARLIER_PRESSES = 7
 
 # The editors pressed in: how each is started, its main window's class and its editor's class.
 NOTEPAD = {"name": "Notepad", "exe": "notepad.exe", "window": "Notepad", "editor": "Edit"}
@@ -187,6 +194,69 @@ def run(name, exe, window_class, presses, env, probe, tool, xtest, target=NOTEPA
     return times, correct
 
 
+EARLIER_FORMAT = "CaseSwitch.Bench.Earlier"
+EARLIER_MIB = (0, 8, 32, 128)
+
+
+def run_earlier_sizes(program, presses, env, probe, tool, xtest):
+    """Presses in Notepad with earlier content of a text and N MiB in a private format: the median
+    time to the converted document and to the earlier content back, each press's earlier content
+    checked byte for byte afterwards. Content over the program's bound is to be left alone: the
+    document keeps its text and the clipboard its content, unwritten."""
+    switcher = start_program(exe=program, env=dict(env, WINEDEBUG="-all,warn+debugstr"))
+    switcher_window = probe.wait_window("FormWindow")
+    editor_process = start_program(exe=NOTEPAD["exe"], env=env)
+    editor_window = probe.wait_window(NOTEPAD["window"])["hwnd"]
+    edit = next(c["hwnd"] for c in probe.children(editor_window) if c["class"] == NOTEPAD["editor"])
+    probe.set_foreground(editor_window)
+    wait_until(lambda: probe.foreground() == editor_window, 5, "Notepad in the foreground")
+    lines = []
+    try:
+        for mib in EARLIER_MIB:
+            documents, restores, kept, left_alone, press_times = [], [], 0, 0, []
+            marks_from = len(phase_marks(switcher.log))
+            for press in range(presses):
+                text = "Hello press %d" % press
+                expected = text.upper()
+                earlier = b"earlier %d" % press
+                tool.set_text(edit, text)
+                probe.send(edit, EM_SETSEL, 0, len(text))
+                tool.require("clip-fill", Tool._format(EARLIER_FORMAT), mib << 20, earlier.hex())
+                # Read after the close, which adds the synthesised formats.
+                seq = tool.seq()
+                before = tool.require("clip-digest", Tool._format(EARLIER_FORMAT))
+                words = ["wait-switch", edit, expected.encode("utf-16-le").hex(), earlier.hex(), PRESS_TIMEOUT_MS]
+                tool.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode())
+                tool.process.stdin.flush()
+                press_times.append(xtest.press_hot_key())
+                answer = json.loads(tool._read_line(PRESS_TIMEOUT_MS / 1000 + 30))
+                after = tool.require("clip-digest", Tool._format(EARLIER_FORMAT))
+                same = (after.get("size"), after.get("digest")) == (before.get("size"), before.get("digest"))
+                if answer.get("document") and answer.get("clipboard"):
+                    documents.append(answer["document_us"] / 1000)
+                    restores.append(answer["elapsed_us"] / 1000)
+                    kept += same
+                elif not answer.get("document") and tool.seq() == seq and same and tool.text(edit) == text:
+                    left_alone += 1
+            figures = (f"converted after {statistics.median(documents):7.1f} ms, earlier content back after "
+                       f"{statistics.median(restores):7.1f} ms, kept byte for byte {kept}/{len(documents)}"
+                       if documents else "no press converted")
+            lines.append(f"{mib:>4} MiB earlier: {figures}; left alone {left_alone}/{presses}")
+            print("  " + lines[-1], flush=True)
+            phases = phase_times(phase_marks(switcher.log)[marks_from:], press_times)
+            for phase in ("snapshot and copy keys", "copy (target)", "restore"):
+                values = [press[phase] for press in phases]
+                if values:
+                    print(f"      {phase:<28} {statistics.median(values):7.2f} ms", flush=True)
+    finally:
+        probe.call("send", edit, EM_SETMODIFY, 0, 0)
+        probe.call("post", editor_window, WM_CLOSE, 0, 0)
+        editor_process.wait(timeout=10)
+        probe.call("post", switcher_window["hwnd"], WM_CLOSE, 0, 0)
+        switcher.wait(timeout=30)
+    return lines
+
+
 def anonymous_kilobytes(process):
     """The process's private resident memory (RssAnon), as Linux sees it: under Wine 8 the Windows
     private-bytes counter of another process reads 0."""
@@ -216,13 +286,17 @@ def main():
     os.environ.setdefault("CASESWITCH_EXE", os.path.join(build, "bin", "CaseSwitch.exe"))
     env = session_environment()
     probe = Probe(probe=os.path.join(build, "bin", "probe.exe"), env=env)
-    from test_case_switch_e2e import Tool
-
     tool = Tool(env)
     xtest = XTest(env["DISPLAY"])
     results = []
     program = os.environ.get("CASESWITCH_BENCH_PROGRAM", os.path.join(build, "bin", "CaseSwitch.exe"))
+    sizes_only = os.environ.get("CASESWITCH_BENCH_SIZES_ONLY") == "1"
     try:
+        print("  CaseSwitch, Notepad, earlier content of a text and N MiB of a private format, "
+              f"{EARLIER_PRESSES} presses each:", flush=True)
+        sizes = run_earlier_sizes(program, EARLIER_PRESSES, env, probe, tool, xtest)
+        if sizes_only:
+            return
         for name, exe, window_class, target in [
             ("CaseSwitch", program, "FormWindow", NOTEPAD),
             ("CaseSwitch", program, "FormWindow", WORDPAD),
@@ -241,6 +315,9 @@ def main():
         probe.close()
     print("\nPress to converted text with the clipboard restored, under Wine:")
     for line in results:
+        print("  " + line)
+    print("Press with earlier content of N MiB, Notepad, under Wine (medians):")
+    for line in sizes:
         print("  " + line)
 
 

@@ -101,6 +101,15 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string("ConvertCase/") + kind).c_str(), BM_Convert, kind,
                                      &runtime::ConvertCase);
         benchmark::RegisterBenchmark((std::string("strlen+ConvertCase/") + kind).c_str(), BM_LengthAndConvert, kind);
+#if CASESWITCH_HAS_AVX2
+        if (runtime::conversion::ProcessorHasAvx2())
+            benchmark::RegisterBenchmark((std::string("ConvertVectorsAvx2/") + kind).c_str(), BM_Convert, kind,
+                                         &runtime::conversion::ConvertVectorsAvx2);
+#endif
+#if CASESWITCH_HAS_SSE2
+        benchmark::RegisterBenchmark((std::string("ConvertVectors/") + kind).c_str(), BM_Convert, kind,
+                                     &runtime::conversion::ConvertVectors);
+#endif
         benchmark::RegisterBenchmark((std::string("ConvertWords/") + kind).c_str(), BM_Convert, kind,
                                      &runtime::conversion::ConvertWords);
         benchmark::RegisterBenchmark((std::string("ConvertBytes/") + kind).c_str(), BM_Convert, kind,

@@ -51,8 +51,12 @@ int main() {
     using runtime::conversion::FastestPath;
     const runtime::conversion::Converter convert = FastestPath();
     std::printf("path the program takes: %s\n",
+#if CASESWITCH_HAS_AVX2
+                convert == &runtime::conversion::ConvertVectorsAvx2 ? "32-byte vectors (AVX2)" :
+#endif
 #if CASESWITCH_HAS_SSE2
-                convert == &runtime::conversion::ConvertVectors ? "vectors (SSE2)" :
+                convert == &runtime::conversion::ConvertVectors ? "vectors (SSE2)"
+                                                                :
 #endif
                                                                 "words");
     std::vector<char> target(kTextBytes, 1); // touched, so no page faults are timed

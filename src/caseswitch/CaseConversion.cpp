@@ -7,8 +7,13 @@
 #if CASESWITCH_HAS_SSE2
 #include <emmintrin.h>
 #endif
-#if CASESWITCH_SSE2_AT_RUN_TIME
+#if CASESWITCH_HAS_AVX2
+#include <immintrin.h>
+#endif
+#if CASESWITCH_HAS_SSE2 && defined(__GNUC__)
 #include <cpuid.h>
+#elif CASESWITCH_HAS_AVX2
+#include <intrin.h>
 #endif
 
 namespace runtime {
@@ -190,12 +195,70 @@ bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::siz
     return trail != 0;
 }
 
-#undef CASESWITCH_IN_LOOP
 #endif
 
 #if CASESWITCH_SSE2_AT_RUN_TIME
 #pragma GCC pop_options
 #endif
+
+#if CASESWITCH_HAS_AVX2
+// Only these functions are compiled for AVX2; the rest of the program keeps to SSE2. They keep
+// every vector in a register and load and store unaligned, so no 32-byte stack slot is ever
+// needed: GCC cannot align the stack to 32 bytes on Windows and would spill with aligned moves.
+#if defined(__GNUC__)
+#define CASESWITCH_AVX2 __attribute__((target("avx2")))
+#define CASESWITCH_AVX2_IN_LOOP __attribute__((target("avx2"), always_inline)) inline
+#else
+#define CASESWITCH_AVX2
+#define CASESWITCH_AVX2_IN_LOOP __forceinline
+#endif
+
+// 0xFF in byte i for each set bit i of a 32-bit mask.
+CASESWITCH_AVX2_IN_LOOP __m256i ExpandBits32(std::uint32_t bits) {
+    // Each 16-byte lane picks its two mask bytes from the broadcast mask: bytes 0-1, then 2-3.
+    const __m256i pick = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3,
+                                          3, 3, 3, 3, 3, 3);
+    const __m256i spread = _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(bits)), pick);
+    const __m256i select = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201));
+    return _mm256_cmpeq_epi8(_mm256_and_si256(spread, select), select);
+}
+
+// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there, here a
+// flag rather than a second copy of the loop, which would make the program larger.
+CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
+                                    unsigned char* target, bool trailIn, bool streaming) {
+    // A byte is a letter when, moved so that `first` lands on -128, it stays below -128 + 26;
+    // bytes from 0x80 up land above that.
+    const __m256i shift = _mm256_set1_epi8(static_cast<char>(0x80 - first));
+    const __m256i pastLast = _mm256_set1_epi8(static_cast<char>(-128 + 26));
+    const __m256i caseBit = _mm256_set1_epi8(0x20);
+    std::uint32_t trail = trailIn ? 1 : 0;
+    for (std::size_t i = 0; i < roundCount; ++i) {
+        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i));
+        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i + 32));
+        __m256i lowLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(low, shift));
+        __m256i highLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(high, shift));
+        const auto lowBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
+        const auto highBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(high));
+        if ((lowBits | highBits | trail) != 0) {
+            lowLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(lowBits, trail)), lowLetters);
+            highLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(highBits, trail)), highLetters);
+        }
+        const __m256i lowDone = _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit));
+        const __m256i highDone = _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit));
+        auto* out = reinterpret_cast<__m256i*>(target + 64 * i);
+        if (streaming) {
+            _mm256_stream_si256(out, lowDone);
+            _mm256_stream_si256(out + 1, highDone);
+        } else {
+            _mm256_storeu_si256(out, lowDone);
+            _mm256_storeu_si256(out + 1, highDone);
+        }
+    }
+    return trail != 0;
+}
+#endif
+#undef CASESWITCH_IN_LOOP
 
 const unsigned char* Bytes(const char* text) {
     return reinterpret_cast<const unsigned char*>(text);
@@ -260,13 +323,62 @@ void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::siz
     ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
 }
 #endif
-#undef CASESWITCH_VECTOR_ENTRY
 
 #if CASESWITCH_SSE2_AT_RUN_TIME
 #pragma GCC pop_options
 #endif
 
+#if CASESWITCH_HAS_AVX2
+CASESWITCH_VECTOR_ENTRY CASESWITCH_AVX2 void ConvertVectorsAvx2(LetterCase letterCase, const char* source,
+                                                                std::size_t length, char* target) {
+    const unsigned char first = FirstLetter(letterCase);
+    // Texts past the cache are stored around it, from the target's first 32-byte boundary on, so
+    // that every streaming store is aligned.
+    const bool streaming = length >= kStreamingFrom;
+    const std::size_t head = streaming ? (32 - reinterpret_cast<std::uintptr_t>(target) % 32) % 32 : 0;
+    bool trail = ConvertTail(first, Bytes(source), head, Bytes(target), false);
+    const std::size_t rounds = (length - head) / 64;
+    trail = ConvertAvx2Run(first, Bytes(source) + head, rounds, Bytes(target) + head, trail, streaming);
+    // Streaming stores are weakly ordered: they must reach memory before the caller reads the target
+    // (a fence after cached stores costs next to nothing).
+    _mm_sfence();
+    const std::size_t done = head + 64 * rounds;
+    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
+}
+
+bool ProcessorHasAvx2() {
+    constexpr unsigned kOsSavesVectors = 1u << 27; // OSXSAVE: the system uses XSAVE, xgetbv may be asked
+    constexpr unsigned kAvx = 1u << 28;
+    constexpr unsigned kAvx2 = 1u << 5;
+    constexpr unsigned kVectorState = 6; // the 16- and 32-byte register halves are saved on a switch
+#if defined(__GNUC__)
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & kOsSavesVectors) == 0 || (ecx & kAvx) == 0) return false;
+    unsigned low = 0, high = 0;
+    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    if ((low & kVectorState) != kVectorState) return false;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & kAvx2) != 0;
+#else
+    int registers[4] = {};
+    __cpuid(registers, 0);
+    const int highestLeaf = registers[0];
+    __cpuid(registers, 1);
+    const auto ecx = static_cast<unsigned>(registers[2]);
+    if ((ecx & kOsSavesVectors) == 0 || (ecx & kAvx) == 0) return false;
+    if ((_xgetbv(0) & kVectorState) != kVectorState || highestLeaf < 7) return false;
+    __cpuidex(registers, 7, 0);
+    return (static_cast<unsigned>(registers[1]) & kAvx2) != 0;
+#endif
+}
+#undef CASESWITCH_AVX2
+#undef CASESWITCH_AVX2_IN_LOOP
+#endif
+#undef CASESWITCH_VECTOR_ENTRY
+
 Converter FastestPath() {
+#if CASESWITCH_HAS_AVX2
+    if (ProcessorHasAvx2()) return &ConvertVectorsAvx2;
+#endif
 #if CASESWITCH_SSE2_AT_RUN_TIME
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0 ? &ConvertVectors : &ConvertWords;

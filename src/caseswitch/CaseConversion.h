@@ -54,6 +54,16 @@ void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::siz
 inline constexpr std::size_t kStreamingFrom = std::size_t{4} << 20;
 #endif
 
+#if CASESWITCH_HAS_SSE2 && (defined(__GNUC__) || defined(_MSC_VER))
+// Sixty-four bytes at a time in 32-byte vectors, from kStreamingFrom bytes on with streaming
+// stores. Only for a processor and a system that support AVX2
+// (ProcessorHasAvx2): the build itself assumes no more than SSE2.
+#define CASESWITCH_HAS_AVX2 1
+void ConvertVectorsAvx2(LetterCase letterCase, const char* source, std::size_t length, char* target);
+// The processor has AVX2 and the system saves the 32-byte registers across thread switches.
+bool ProcessorHasAvx2();
+#endif
+
 using Converter = void (*)(LetterCase letterCase, const char* source, std::size_t length, char* target);
 // The way ConvertCase takes on this processor.
 Converter FastestPath();

@@ -165,6 +165,7 @@ struct ClipboardExchange::State final : ExchangeEvents {
     // Copy phase.
     void LookForCopy() {
         if (GetClipboardSequenceNumber() == knownSequence) return;
+        bool unsaved = false;
         {
             ClipboardGuard clipboard(Handle(), 0);
             if (!clipboard.IsOpen()) {
@@ -178,14 +179,18 @@ struct ClipboardExchange::State final : ExchangeEvents {
                 // Another program's content (a password manager clearing the clipboard, a clipboard
                 // synchroniser): it is what the user has now, so it is what goes back.
                 snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
-                return;
+                // Too large to save: it stays where it is, and the press ends without writing.
+                unsaved = !snapshot.IsWhole();
+                if (!unsaved) return;
+                saved = false;
+            } else {
+                copy = ReadOpenClipboardCopy();
+                copiedText.reset(NewText(copy.text.ansi));
+                copySequence = knownSequence;
+                copied = true;
             }
-            copy = ReadOpenClipboardCopy();
-            copiedText.reset(NewText(copy.text.ansi));
-            copySequence = knownSequence;
-            copied = true;
         }
-        TracePhase("copied");
+        if (!unsaved) TracePhase("copied");
         RunCopyStep();
     }
 
@@ -400,11 +405,12 @@ bool ClipboardExchange::SaveClipboard() {
     if (state.phase != Phase::Begun || !state.Handle()) return false;
     // Listening first: no change between the save and the copy goes unnoticed.
     state.window->Listen(true);
-    ClipboardGuard clipboard(state.Handle());
-    if (!clipboard.IsOpen()) return false;
-    state.snapshot = ClipboardSnapshot::TakeFromOpenClipboard();
+    // Content too large to save whole, an owner that does not render it, a busy clipboard: the
+    // press leaves it all alone.
+    state.snapshot = ClipboardSnapshot::Take(state.Handle());
+    if (!state.snapshot.IsWhole()) return false;
     state.savedText.reset(NewText(SavedForms(state.snapshot).ansi));
-    state.knownSequence = GetClipboardSequenceNumber();
+    state.knownSequence = state.snapshot.Sequence();
     state.foreground = GetForegroundWindow();
     state.focus = FocusOf(state.foreground, &state.targetProcesses[0]);
     state.targetProcesses[1] = ProcessOf(state.focus);

@@ -36,8 +36,9 @@ struct ConversionPath {
     ConvertFunction convert;
 };
 
-const std::vector<ConversionPath>& Paths() {
-    static const std::vector<ConversionPath> paths = {
+// Every path this processor can run; the AVX2 ones only where it has AVX2.
+std::vector<ConversionPath> RunnablePaths() {
+    std::vector<ConversionPath> paths = {
         {"ConvertCase", &ConvertCase},
         {"ConvertBytes", &conversion::ConvertBytes},
         {"ConvertWords", &conversion::ConvertWords},
@@ -46,6 +47,16 @@ const std::vector<ConversionPath>& Paths() {
         {"ConvertVectorsStreaming", &conversion::ConvertVectorsStreaming},
 #endif
     };
+#if CASESWITCH_HAS_AVX2
+    if (conversion::ProcessorHasAvx2()) {
+        paths.push_back({"ConvertVectorsAvx2", &conversion::ConvertVectorsAvx2});
+    }
+#endif
+    return paths;
+}
+
+const std::vector<ConversionPath>& Paths() {
+    static const std::vector<ConversionPath> paths = RunnablePaths();
     return paths;
 }
 
@@ -177,11 +188,11 @@ char RandomByte(std::mt19937& random, Mix mix) {
 // against the rule, with guard bytes around the target and in-place conversion checked too.
 TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
     std::mt19937 random(20240611);
-    constexpr std::size_t kGuard = 16;
+    constexpr std::size_t kGuard = 32;
     constexpr char kGuardByte = '\x5A';
     int failures = 0;
     for (std::size_t length = 0; length <= 300 && failures < 5; ++length) {
-        for (std::size_t alignment = 0; alignment < 16; ++alignment) {
+        for (std::size_t alignment = 0; alignment < 32; ++alignment) {
             const Mix mix = static_cast<Mix>((length + alignment) % 3);
             std::string text(length, 'a');
             for (char& byte : text)
@@ -198,7 +209,7 @@ TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
                     std::vector<char> source(alignment + length + 1);
                     std::memcpy(source.data() + alignment, text.data(), length);
                     std::vector<char> target(kGuard + alignment + length + kGuard, kGuardByte);
-                    char* out = target.data() + kGuard + (15 - alignment);
+                    char* out = target.data() + kGuard + (31 - alignment);
                     path.convert(letterCase, source.data() + alignment, length, out);
                     const std::string seen(out, length);
                     bool guardsKept = true;
@@ -224,8 +235,8 @@ TEST(CaseConversion, RandomTextsAtEveryAlignmentMatchTheRule) {
 }
 
 #if CASESWITCH_HAS_SSE2
-// A text long enough for the streaming stores, misaligned and with an odd tail, converts as the
-// word path converts it.
+// A text long enough for the streaming stores, misaligned and with an odd tail, converts on every
+// path as the word path converts it.
 TEST(CaseConversion, TextsPastTheStreamingThresholdMatchTheWordPath) {
     std::mt19937 random(20261208);
     std::string text(conversion::kStreamingFrom + 45, 'a');
@@ -236,16 +247,24 @@ TEST(CaseConversion, TextsPastTheStreamingThresholdMatchTheWordPath) {
     std::string expected(length, '\0');
     conversion::ConvertWords(LetterCase::Lower, source, length, expected.data());
     std::vector<char> target(length + 1);
-    conversion::ConvertVectors(LetterCase::Lower, source, length, target.data() + 1);
-    EXPECT_TRUE(std::memcmp(target.data() + 1, expected.data(), length) == 0);
+    for (const ConversionPath& path : Paths()) {
+        path.convert(LetterCase::Lower, source, length, target.data() + 1);
+        EXPECT_TRUE(std::memcmp(target.data() + 1, expected.data(), length) == 0) << path.name;
+    }
 }
 #endif
 
 // The machines the tests run on all have SSE2, so every build, the 32-bit one for any x86 included,
-// must take the vector path here.
-TEST(CaseConversion, TheProgramTakesTheVectorPathOnAProcessorWithSse2) {
-#if CASESWITCH_HAS_SSE2
-    EXPECT_EQ(conversion::FastestPath(), &conversion::ConvertVectors);
+// must take a vector path here: the AVX2 one exactly where the compiler's own processor check
+// sees AVX2 (the processor's and the system's support both).
+TEST(CaseConversion, TheProgramTakesTheWidestVectorPathTheProcessorRuns) {
+#if CASESWITCH_HAS_AVX2 && defined(__GNUC__)
+    __builtin_cpu_init();
+    const bool avx2 = __builtin_cpu_supports("avx2");
+    EXPECT_EQ(conversion::ProcessorHasAvx2(), avx2);
+    EXPECT_EQ(conversion::FastestPath(), avx2 ? &conversion::ConvertVectorsAvx2 : &conversion::ConvertVectors);
+#elif CASESWITCH_HAS_SSE2
+    EXPECT_TRUE(conversion::FastestPath() == &conversion::ConvertVectors);
 #else
     GTEST_SKIP() << "no vector path for this processor family";
 #endif

@@ -14,6 +14,7 @@ RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 CHINESE_SIMPLIFIED = 0x0804
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE = 0x8000
+IMAGE_FILE_LARGE_ADDRESS_AWARE = 0x0020
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 WINDOWS_7, WINDOWS_8, WINDOWS_8_1, WINDOWS_10_AND_11 = (
@@ -32,7 +33,7 @@ class PeImage:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe : pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
-        sections, optional_size = struct.unpack_from("<2xH12xH", data, pe + 4)
+        sections, optional_size, self.characteristics = struct.unpack_from("<2xH12xHH", data, pe + 4)
         optional = pe + 24
         magic = struct.unpack_from("<H", data, optional)[0]
         self.subsystem_version = struct.unpack_from("<HH", data, optional + 48)
@@ -111,6 +112,13 @@ class ExecutableImageTest(unittest.TestCase):
         self.assertTrue(
             self.image.dll_characteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE,
             f"DllCharacteristics {self.image.dll_characteristics:#06x}",
+        )
+
+    def test_the_program_may_use_addresses_above_2_gib(self):
+        # A 32-bit program gets 4 GiB of address space on 64-bit Windows only with this flag.
+        self.assertTrue(
+            self.image.characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE,
+            f"Characteristics {self.image.characteristics:#06x}",
         )
 
     def test_the_manifest_asks_for_per_monitor_dpi_awareness_and_names_windows_7_to_11(self):

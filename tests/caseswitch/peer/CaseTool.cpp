@@ -11,6 +11,13 @@
 //   clip-get [--owned] FORMAT     one format's bytes (its whole block) and the format's number,
 //                                 read as a program without a window reads, or with --owned with a
 //                                 window of this process
+//   clip-fill [--render-after MS] FORMAT SIZE TEXT_HEX
+//                                 empties the clipboard as the owner of a window of this process and
+//                                 puts TEXT_HEX as CF_TEXT and SIZE bytes of a fixed pattern as
+//                                 FORMAT (none when SIZE is 0); with --render-after, FORMAT is offered unrendered and
+//                                 the window renders it only MS milliseconds after it is asked, as an owner that hangs
+//                                 does
+//   clip-digest FORMAT            one format's size and a 64-bit FNV-1a digest of its bytes
 //   key-down VK COUNT             COUNT key-down events of VK in one go, as a held key repeats
 //   clip-formats                  the formats listed, in order
 //   clip-seq                      the clipboard sequence number
@@ -22,11 +29,13 @@
 //   wait-switch HWND HEX CLIP_HEX TIMEOUT_MS
 //                                 waits until the window's text is HEX and the clipboard's CF_TEXT is
 //                                 CLIP_HEX (bytes without the NUL), looking at each clipboard change;
-//                                 answers when, in microseconds from the command
+//                                 answers when, in microseconds from the command, and when the
+//                                 window's text was seen
 #include "Json.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -118,6 +127,36 @@ LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// SIZE bytes of clip-fill's pattern in a new block.
+HGLOBAL PatternBlock(std::size_t size) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    auto* bytes = static_cast<unsigned char*>(block ? GlobalLock(block) : nullptr);
+    if (!bytes) {
+        if (block) GlobalFree(block);
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<unsigned char>((i * 2654435761u) >> 24);
+    GlobalUnlock(block);
+    return block;
+}
+
+// The format clip-fill --render-after left unrendered, its size and how long its rendering takes.
+UINT slowFormat = 0;
+std::size_t slowSize = 0;
+DWORD slowMilliseconds = 0;
+WNDPROC ownerBaseProcedure = nullptr;
+
+LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RENDERFORMAT && slowFormat != 0 && wParam == slowFormat) {
+        Sleep(slowMilliseconds);
+        HGLOBAL block = PatternBlock(slowSize);
+        if (block && !SetClipboardData(slowFormat, block)) GlobalFree(block);
+        return 0;
+    }
+    return CallWindowProcW(ownerBaseProcedure, window, message, wParam, lParam);
+}
+
 // A window of the thread that handles messages, to own what --owned puts on the clipboard.
 HWND ownerWindow = nullptr;
 DWORD ownerThread = 0;
@@ -130,6 +169,8 @@ void StartOwnerThread() {
     std::thread([ready] {
         ownerThread = GetCurrentThreadId();
         ownerWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ownerBaseProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(ownerWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerProcedure)));
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue, for kHookKeyboard
         SetEvent(ready);
@@ -198,6 +239,56 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
             }
         }
         answer.Int("seq", GetClipboardSequenceNumber());
+        return true;
+    }
+    const bool slowFill = command == "clip-fill" && words.size() == 6 && words[1] == "--render-after";
+    if (command == "clip-fill" && (words.size() == 4 || slowFill)) {
+        const std::size_t at = slowFill ? 3 : 1;
+        UINT format = 0;
+        std::string text;
+        if (!Format(words[at], format) || !probe::ParseHex(words[at + 2], text)) return false;
+        const std::size_t size = std::strtoull(words[at + 1].c_str(), nullptr, 0);
+        OpenedClipboard clipboard(ownerWindow);
+        if (!clipboard.open) return false;
+        EmptyClipboard();
+        HGLOBAL textBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+        void* textBytes = textBlock ? GlobalLock(textBlock) : nullptr;
+        if (!textBytes) return false;
+        std::memcpy(textBytes, text.data(), text.size());
+        GlobalUnlock(textBlock);
+        if (!SetClipboardData(CF_TEXT, textBlock)) return false;
+        slowFormat = slowFill ? format : 0;
+        slowSize = size;
+        slowMilliseconds = slowFill ? static_cast<DWORD>(std::strtoul(words[2].c_str(), nullptr, 0)) : 0;
+        // No bytes: the text alone.
+        HGLOBAL block = slowFill || size == 0 ? nullptr : PatternBlock(size);
+        if (!slowFill && size != 0 && !block) return false;
+        // An unrendered offer answers with its null handle.
+        if (slowFill) {
+            SetClipboardData(format, nullptr);
+        } else if (size != 0 && !SetClipboardData(format, block)) {
+            return false;
+        }
+        answer.Int("seq", GetClipboardSequenceNumber());
+        return true;
+    }
+    if (command == "clip-digest" && words.size() == 2) {
+        UINT format = 0;
+        if (!Format(words[1], format)) return false;
+        OpenedClipboard clipboard;
+        if (!clipboard.open) return false;
+        HANDLE data = GetClipboardData(format);
+        const auto* bytes = static_cast<const unsigned char*>(data ? GlobalLock(data) : nullptr);
+        answer.Bool("present", bytes != nullptr);
+        if (!bytes) return true;
+        const std::size_t size = GlobalSize(data);
+        unsigned long long digest = 0xCBF29CE484222325ull;
+        for (std::size_t i = 0; i < size; ++i)
+            digest = (digest ^ bytes[i]) * 0x100000001B3ull;
+        GlobalUnlock(data);
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx", digest);
+        answer.Int("size", static_cast<long long>(size)).String("digest", hex);
         return true;
     }
     const bool ownedGet = command == "clip-get" && words.size() == 3 && words[1] == "--owned";
@@ -285,12 +376,14 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         HWND listener = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         AddClipboardFormatListener(listener);
         bool documentDone = false;
+        long long documentAt = -1;
         bool clipboardDone = false;
         const auto look = [&] {
             if (!documentDone) {
                 const std::optional<std::wstring> text = WindowText(window);
                 documentDone = text && text->size() * sizeof(wchar_t) == expected.size() &&
                                std::memcmp(text->data(), expected.data(), expected.size()) == 0;
+                if (documentDone) documentAt = elapsed();
             }
             if (documentDone && OpenClipboard(nullptr)) {
                 const std::optional<std::string> bytes = ReadOpenFormat(CF_TEXT);
@@ -311,7 +404,8 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         const long long took = elapsed();
         RemoveClipboardFormatListener(listener);
         DestroyWindow(listener);
-        answer.Int("elapsed_us", took).Bool("document", documentDone).Bool("clipboard", clipboardDone);
+        answer.Int("elapsed_us", took).Int("document_us", documentAt);
+        answer.Bool("document", documentDone).Bool("clipboard", clipboardDone);
         return true;
     }
     answer.String("error", "unknown command or bad arguments");
