@@ -411,14 +411,18 @@ struct ClipboardExchange::State final : ExchangeEvents {
         if (pasteRendered) return;
         // Someone else (a viewer, a clipboard manager), or a reader without a window, which may be
         // the target itself (Wine's OLE clipboard reads so): the offer is made again, so that the
-        // target's own paste is seen, and without one the earlier content goes back after a grace.
+        // target's own paste is seen. After a read that may have been the paste, or once the offer
+        // is not made again, nothing more can be seen of the paste: the earlier content goes back
+        // after a grace.
         TracePhase("read");
-        unclaimedRead = true;
-        window->StartTimer(kGraceTimer, kUnclaimedReadGraceMilliseconds);
-        if (offersAgain < kMostOffersAgain) {
+        const bool offeredAgain = offersAgain < kMostOffersAgain;
+        if (offeredAgain) {
             offerAgain = true;
             window->StartTimer(kRetryTimer, kRetryMilliseconds);
         }
+        if (requester && offeredAgain) return;
+        unclaimedRead = true;
+        window->StartTimer(kGraceTimer, kUnclaimedReadGraceMilliseconds);
     }
 
     void PasteCheck() override {

@@ -128,10 +128,12 @@ DWORD ownerThread = 0;
 HHOOK keyHook = nullptr;
 // Asks the owner window's thread to hook the keyboard; lParam is the event it sets when done.
 constexpr UINT kHookKeyboard = WM_APP + 1;
-// Asks it to start reading the clipboard's new contents: wParam null for the clipboard manager
-// stand-in, or a new std::string naming the owner class the reader waits for; lParam as above.
+// Asks it to start reading the clipboard's new contents: wParam 0 for the clipboard manager
+// stand-in, 1 for the reader of the owner class in requestedOwnerClass; lParam as above.
 constexpr UINT kStartReading = WM_APP + 2;
 
+// Written by the main thread while the owner window's thread is not asked anything.
+std::string requestedOwnerClass;
 // Owned by the owner window's thread.
 bool managerReads = false;
 std::string readerOwnerClass;
@@ -154,7 +156,7 @@ LRESULT CALLBACK ReaderProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-void StartReading(const std::string* ownerClass) {
+void StartReading(bool reader) {
     static HWND listener = nullptr;
     if (!listener) {
         WNDCLASSW windowClass = {};
@@ -166,9 +168,8 @@ void StartReading(const std::string* ownerClass) {
                                    windowClass.hInstance, nullptr);
         AddClipboardFormatListener(listener);
     }
-    if (ownerClass) {
-        readerOwnerClass = *ownerClass;
-        delete ownerClass;
+    if (reader) {
+        readerOwnerClass = requestedOwnerClass;
     } else {
         managerReads = true;
     }
@@ -189,7 +190,7 @@ void StartOwnerThread() {
                 continue;
             }
             if (message.hwnd == nullptr && message.message == kStartReading) {
-                StartReading(reinterpret_cast<const std::string*>(message.wParam));
+                StartReading(message.wParam != 0);
                 SetEvent(reinterpret_cast<HANDLE>(message.lParam));
                 continue;
             }
@@ -289,8 +290,10 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
         return SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT)) == events.size();
     }
     if (command == "clip-manager") return AskOwnerThread(kStartReading);
-    if (command == "clip-reader" && words.size() == 2)
-        return AskOwnerThread(kStartReading, reinterpret_cast<WPARAM>(new std::string(words[1])));
+    if (command == "clip-reader" && words.size() == 2) {
+        requestedOwnerClass = words[1];
+        return AskOwnerThread(kStartReading, 1);
+    }
     if (command == "clip-seq") {
         answer.Int("seq", GetClipboardSequenceNumber());
         return true;
