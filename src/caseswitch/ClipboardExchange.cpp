@@ -397,8 +397,12 @@ struct ClipboardExchange::State final : ExchangeEvents {
     void Rendered(HWND requester, DWORD requesterThread) override {
         if (phase != Phase::AwaitingPaste && phase != Phase::Converting) return;
         // The paste: a reader with a window of the thread that handles the paste keys, once they are
-        // in. Readers in the target's other threads (a clipboard pane, an input method) are not.
-        if (phase == Phase::AwaitingPaste && requester && requesterThread == focusThread) {
+        // going in. Readers in the target's other threads (a clipboard pane, an input method) are
+        // not. Between the offer and the paste keys this thread handles no message but inside
+        // SendInput, which under Wine waits for low-level keyboard hooks and answers sent messages
+        // meanwhile: a render then is the paste of those keys.
+        const bool pasteKeys = phase == Phase::AwaitingPaste || offered;
+        if (pasteKeys && requester && requesterThread == focusThread) {
             if (!pasteRendered) TracePhase("rendered");
             pasteRendered = true;
             pasteRequester = requester;
