@@ -39,10 +39,11 @@ constexpr int kMostOffersAgain = 3;
 constexpr int kQuickPasteChecks = 20;
 // A read that may or may not be the target's paste (a reader without a window, which Wine's OLE
 // clipboard is; the target reading data a clipboard manager had already taken): the earlier
-// content goes back only once the clipboard has been left alone this long, so that a paste that
-// opens it twice (HTML first, then text) finds the offer both times. Such a paste reopens it
-// within a few milliseconds; a press during the grace is refused, so it stays well below a second.
-constexpr UINT kUnclaimedReadGraceMilliseconds = 250;
+// content goes back only once the clipboard has been left alone this long and the focus thread has
+// painted. The painting covers a paste that opens the clipboard twice (HTML first, then text) in
+// the handling of one message; the grace covers two opens by a reader that paints nothing, which
+// follow each other within milliseconds. A press during the grace is refused.
+constexpr UINT kUnclaimedReadGraceMilliseconds = 100;
 
 enum class Phase { Idle, Begun, AwaitingCopy, Converting, AwaitingPaste, Restoring };
 
