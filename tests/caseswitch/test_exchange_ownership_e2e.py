@@ -54,6 +54,13 @@ class ExchangeOwnershipTest(CaseSwitchTestCase):
         self.wait_text(edit, "HELLO")
         self.wait_restored()
 
+    def test_a_paste_that_opens_the_clipboard_twice_gets_the_offer_both_times(self):
+        peer, edit = self.start_peer("Hello", "--paste-twice")
+        self.put_earlier()
+        self.press(peer)
+        self.wait_text(edit, "HELLO")
+        self.wait_restored()
+
     def test_a_clipboard_manager_reading_every_content_stalls_no_press(self):
         # It takes every offer first, so the target finds the text rendered and asks nothing.
         self.tool.require("clip-manager")
