@@ -17,10 +17,11 @@
 namespace runtime {
 namespace {
 
-// The exchange window's timers: the bound of the phase under way, and the next look at a
-// clipboard that was busy.
+// The exchange window's timers: the bound of the phase under way, the next look at a clipboard
+// that was busy, and the grace after a read that cannot be told apart from the paste.
 constexpr UINT_PTR kBoundTimer = 1;
 constexpr UINT_PTR kRetryTimer = 2;
+constexpr UINT_PTR kGraceTimer = 3;
 constexpr UINT kRetryMilliseconds = 10;
 // A restore that finds the clipboard busy keeps asking this long: the earlier content is the
 // user's, and a program holding the clipboard (a remote session, a slow clipboard manager) lets
@@ -36,7 +37,13 @@ constexpr DWORD kEndingRestoreMilliseconds = 2000;
 constexpr int kMostOffersAgain = 3;
 // How often a pasting thread that answers with the clipboard still open is asked again at once.
 constexpr int kQuickPasteChecks = 20;
-constexpr DWORD kEagerPasteMilliseconds = 20;
+// A read that may or may not be the target's paste (a reader without a window, which Wine's OLE
+// clipboard is; the target reading data a clipboard manager had already taken): the earlier
+// content goes back only once the clipboard has been left alone this long and the focus thread has
+// painted. The painting covers a paste that opens the clipboard twice (HTML first, then text) in
+// the handling of one message; the grace covers two opens by a reader that paints nothing, which
+// follow each other within milliseconds. A press during the grace is refused.
+constexpr UINT kUnclaimedReadGraceMilliseconds = 100;
 
 enum class Phase { Idle, Begun, AwaitingCopy, Converting, AwaitingPaste, Restoring };
 
@@ -77,6 +84,30 @@ HWND FocusOf(HWND foreground, DWORD* process = nullptr) {
     return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
+DWORD ThreadOf(HWND window) {
+    return window ? GetWindowThreadProcessId(window, nullptr) : 0;
+}
+
+// Whether any input (keys, mouse) has arrived since the tick `since`.
+bool InputSince(DWORD since) {
+    LASTINPUTINFO info = {};
+    info.cbSize = sizeof info;
+    return GetLastInputInfo(&info) && static_cast<LONG>(info.dwTime - since) > 0;
+}
+
+// A thread retrieves WM_PAINT only when no sent, posted or input message is waiting for it: once a
+// window has been painted after an invalidation made after the paste keys, its thread has handled
+// those keys. One pixel, not erased: the window draws it as it was. False when the window takes no
+// invalidation (hidden, gone, without a client area).
+bool InvalidateForPaint(HWND window) {
+    const RECT pixel = {0, 0, 1, 1};
+    return window && InvalidateRect(window, &pixel, FALSE) && GetUpdateRect(window, nullptr, FALSE);
+}
+
+bool Painted(HWND window) {
+    return !IsWindow(window) || !GetUpdateRect(window, nullptr, FALSE);
+}
+
 } // namespace
 
 struct ClipboardExchange::State final : ExchangeEvents {
@@ -92,8 +123,15 @@ struct ClipboardExchange::State final : ExchangeEvents {
     HWND foreground = nullptr;
     HWND focus = nullptr;
     DWORD targetProcesses[2] = {};
+    // The thread of the window with the keyboard focus: the one that handles the paste keys.
+    DWORD focusThread = 0;
 
     CopyStep onCopy = nullptr;
+    // The tick right after the copy keys went in: input after it is the user's, and so is a copy
+    // that follows such input.
+    DWORD copyKeysAt = 0;
+    // Begun again by a press while the copy was awaited: the saved content stays.
+    bool restarted = false;
     bool copyTooLate = false;
     bool copied = false;
     CopiedContent copy;
@@ -103,7 +141,11 @@ struct ClipboardExchange::State final : ExchangeEvents {
     bool offered = false;
     bool pasteRendered = false;
     HWND pasteRequester = nullptr;
-    bool windowlessPaste = false;
+    // The window invalidated after the paste keys and after the paste's render, whose painting
+    // tells that its thread is through with them; null where none took the invalidation.
+    HWND paintProbe = nullptr;
+    // A read that cannot be told apart from the paste has taken the offer.
+    bool unclaimedRead = false;
     int quickPasteChecks = 0;
     bool offerAgain = false;
     int offersAgain = 0;
@@ -119,14 +161,18 @@ struct ClipboardExchange::State final : ExchangeEvents {
         savedText.reset();
         foreground = focus = nullptr;
         targetProcesses[0] = targetProcesses[1] = 0;
+        focusThread = 0;
         onCopy = nullptr;
+        copyKeysAt = 0;
+        restarted = false;
         copyTooLate = copied = false;
         copy = CopiedContent();
         copiedText.reset();
         offered = false;
         pasteRendered = false;
         pasteRequester = nullptr;
-        windowlessPaste = false;
+        paintProbe = nullptr;
+        unclaimedRead = false;
         quickPasteChecks = 0;
         offerAgain = false;
         offersAgain = 0;
@@ -153,9 +199,14 @@ struct ClipboardExchange::State final : ExchangeEvents {
         TracePhase("restored");
     }
 
-    void End() {
+    void StopTimers() {
         window->StopTimer(kBoundTimer);
         window->StopTimer(kRetryTimer);
+        window->StopTimer(kGraceTimer);
+    }
+
+    void End() {
+        StopTimers();
         if (phase == Phase::Idle) return;
         phase = Phase::Idle;
         TracePhase("over");
@@ -184,6 +235,12 @@ struct ClipboardExchange::State final : ExchangeEvents {
                 if (!unsaved) return;
                 saved = false;
             } else {
+                if (InputSince(copyKeysAt)) {
+                    // The user's own copy (the press's keys went nowhere, into an elevated window say,
+                    // or the target was still busy): it stays, neither converted nor put back later.
+                    UsersCopy();
+                    return;
+                }
                 copy = ReadOpenClipboardCopy();
                 copiedText.reset(NewText(copy.text.ansi));
                 copySequence = knownSequence;
@@ -194,9 +251,23 @@ struct ClipboardExchange::State final : ExchangeEvents {
         RunCopyStep();
     }
 
+    void UsersCopy() {
+        TracePhase("users-copy");
+        StopLateCopyWatch();
+        End();
+    }
+
+    // A press while the copy is awaited: the copy goes again, for the same saved content, as the
+    // user may have selected something since the press that found nothing.
+    void RestartCopy() {
+        StopTimers();
+        phase = Phase::Begun;
+        restarted = true;
+        TracePhase("again");
+    }
+
     void RunCopyStep() {
-        window->StopTimer(kBoundTimer);
-        window->StopTimer(kRetryTimer);
+        StopTimers();
         phase = Phase::Converting;
         ClipboardExchange exchange(*this);
         if (onCopy) onCopy(exchange);
@@ -204,18 +275,47 @@ struct ClipboardExchange::State final : ExchangeEvents {
         if (phase == Phase::Converting) exchange.RestoreClipboard();
     }
 
-    // Paste phase. The pasting thread answers the check once it retrieves messages again, that is
-    // when it is through with the keystroke whose handling pasted; its answer is looked at then.
+    // Paste phase. The target's render is looked at once its thread is through with the message
+    // whose handling pasted: a thread paints only when no sent, posted or input message waits for
+    // it, so the probe painted after the render says so; where no window took the invalidation, the
+    // answer to a sent message, which the thread gives when it retrieves messages again.
     void LookAtPaste() {
         if (!pasteRendered) return;
-        // A program closes the clipboard within a millisecond or two of taking the text: looked at
-        // eagerly for so long, answering its further requests meanwhile.
-        if (!windowlessPaste &&
-            WaitUntil(kEagerPasteMilliseconds, [this] { return GetOpenClipboardWindow() != pasteRequester; })) {
+        if (!paintProbe) {
+            if (!window->SendPasteCheck(pasteRequester)) PasteAnswered(); // its window is gone
+            return;
+        }
+        // A program closes the clipboard and paints within a millisecond or two of taking the text:
+        // looked at eagerly for so long, answering its further requests meanwhile.
+        if (WaitUntil(kEagerMilliseconds, [this] { return PasteOver(); })) {
             PasteClosed();
             return;
         }
-        if (!window->SendPasteCheck(pasteRequester)) PasteAnswered(); // its window is gone
+        window->StartTimer(kRetryTimer, kRetryMilliseconds);
+    }
+
+    bool PasteOver() const { return GetOpenClipboardWindow() != pasteRequester && Painted(paintProbe); }
+
+    void ProbePaint() { paintProbe = InvalidateForPaint(focus) ? focus : nullptr; }
+
+    // The grace after a read that may have been the paste: over once the clipboard has been left
+    // alone for it and the focus thread is through with the paste keys.
+    void GraceOver() {
+        if (pasteRendered) return;
+        {
+            ClipboardGuard clipboard(Handle(), 0);
+            if (!clipboard.IsOpen()) {
+                // Someone is reading right now: the grace counts from when they are done.
+                window->StartTimer(kGraceTimer, kUnclaimedReadGraceMilliseconds);
+                return;
+            }
+        }
+        if (paintProbe && !Painted(paintProbe)) {
+            window->StartTimer(kGraceTimer, kRetryMilliseconds);
+            return;
+        }
+        TracePhase("read-over");
+        ClipboardExchange(*this).RestoreClipboard();
     }
 
     void PasteClosed() {
@@ -233,6 +333,7 @@ struct ClipboardExchange::State final : ExchangeEvents {
         if (pasteRendered || !window->Owner()) return;
         ++offersAgain;
         window->OfferAgainOnOpenClipboard();
+        knownSequence = GetClipboardSequenceNumber();
     }
 
     // Restore phase.
@@ -266,7 +367,9 @@ struct ClipboardExchange::State final : ExchangeEvents {
         if (GetClipboardSequenceNumber() == knownSequence) return;
         {
             ClipboardGuard clipboard(Handle());
-            if (clipboard.IsOpen() && GetClipboardSequenceNumber() != knownSequence && FromTarget(GetClipboardOwner()))
+            // After input of the user's, it is the user's own copy.
+            if (clipboard.IsOpen() && GetClipboardSequenceNumber() != knownSequence &&
+                FromTarget(GetClipboardOwner()) && !InputSince(copyKeysAt))
                 PutBackOnOpenClipboard();
         }
         StopLateCopyWatch();
@@ -291,26 +394,45 @@ struct ClipboardExchange::State final : ExchangeEvents {
             LookForCopy();
         } else if (phase == Phase::Idle && watchingLateCopy) {
             LateCopyCheck();
+        } else if (phase == Phase::AwaitingPaste && unclaimedRead && !pasteRendered) {
+            // A reader that took rendered data closes the clipboard with this notice.
+            window->StartTimer(kGraceTimer, kUnclaimedReadGraceMilliseconds);
         }
     }
 
-    void Rendered(HWND requester, DWORD requesterProcess) override {
+    void Rendered(HWND requester, DWORD requesterThread) override {
         if (phase != Phase::AwaitingPaste && phase != Phase::Converting) return;
-        // A reader without a window cannot be told apart from the target: Wine's OLE clipboard,
-        // through which rich-text editors paste, reads so. It counts as the target's paste, checked
-        // through the target's focused window, and the restore's own open waits until it is done.
-        if (!requester || IsTarget(requesterProcess)) {
+        // The paste: a reader with a window of the thread that handles the paste keys, once they are
+        // going in. Readers in the target's other threads (a clipboard pane, an input method) are
+        // not. Between the offer and the paste keys this thread handles no message but inside
+        // SendInput, which under Wine waits for low-level keyboard hooks and answers sent messages
+        // meanwhile: a render then is the paste of those keys.
+        const bool pasteKeys = phase == Phase::AwaitingPaste || offered;
+        if (pasteKeys && requester && requesterThread == focusThread) {
             if (!pasteRendered) TracePhase("rendered");
             pasteRendered = true;
-            pasteRequester = requester ? requester : (focus ? focus : foreground);
-            windowlessPaste = requester == nullptr;
+            pasteRequester = requester;
+            window->StopTimer(kGraceTimer);
+            ProbePaint();
             // Looked at once this rendering has been answered.
             window->PostPasteCheck();
-        } else if (!pasteRendered && offersAgain < kMostOffersAgain) {
-            // Someone else took it (a viewer, a reader without a window): the paste is still to come.
+            return;
+        }
+        if (pasteRendered) return;
+        // Someone else (a viewer, a clipboard manager), or a reader without a window, which may be
+        // the target itself (Wine's OLE clipboard reads so): the offer is made again, so that the
+        // target's own paste is seen. After a read that may have been the paste, or once the offer
+        // is not made again, nothing more can be seen of the paste: the earlier content goes back
+        // after a grace.
+        TracePhase("read");
+        const bool offeredAgain = offersAgain < kMostOffersAgain;
+        if (offeredAgain) {
             offerAgain = true;
             window->StartTimer(kRetryTimer, kRetryMilliseconds);
         }
+        if (requester && offeredAgain) return;
+        unclaimedRead = true;
+        window->StartTimer(kGraceTimer, kUnclaimedReadGraceMilliseconds);
     }
 
     void PasteCheck() override {
@@ -324,7 +446,7 @@ struct ClipboardExchange::State final : ExchangeEvents {
         // Still reading: it answered from inside its paste (while asking for another format). It is
         // asked again at once a few times, then a little later, so that a reader that keeps the
         // clipboard open while it handles messages is not kept answering.
-        if (!windowlessPaste && GetOpenClipboardWindow() == pasteRequester) {
+        if (GetOpenClipboardWindow() == pasteRequester) {
             if (++quickPasteChecks >= kQuickPasteChecks || !window->SendPasteCheck(pasteRequester))
                 window->StartTimer(kRetryTimer, kRetryMilliseconds);
             return;
@@ -334,10 +456,22 @@ struct ClipboardExchange::State final : ExchangeEvents {
 
     void TimerElapsed(UINT_PTR timer) override {
         window->StopTimer(timer);
+        if (timer == kGraceTimer) {
+            if (phase == Phase::AwaitingPaste) GraceOver();
+            return;
+        }
         if (timer == kRetryTimer) {
             if (phase == Phase::AwaitingCopy) LookForCopy();
             if (phase == Phase::AwaitingPaste && offerAgain) OfferAgainWhenFree();
-            if (phase == Phase::AwaitingPaste) LookAtPaste();
+            if (phase == Phase::AwaitingPaste && pasteRendered) {
+                if (paintProbe && PasteOver()) {
+                    PasteClosed();
+                } else if (paintProbe) {
+                    window->StartTimer(kRetryTimer, kRetryMilliseconds);
+                } else {
+                    LookAtPaste();
+                }
+            }
             if (phase == Phase::Restoring) TryRestore();
             return;
         }
@@ -377,15 +511,20 @@ ClipboardExchange::State& TheState() {
 
 ClipboardExchange* BeginClipboardExchange() {
     ClipboardExchange::State& state = TheState();
-    if (state.phase != Phase::Idle) return nullptr;
-    state.StopLateCopyWatch();
-    state.Reset();
-    if (!state.Handle()) state.window = std::make_unique<ExchangeWindow>(state);
-    if (!state.Handle()) return nullptr;
-    state.phase = Phase::Begun;
+    static ClipboardExchange exchange(state);
+    if (state.phase == Phase::AwaitingCopy) {
+        state.RestartCopy();
+    } else {
+        // A paste awaited, or the earlier content on its way back: this press does nothing.
+        if (state.phase != Phase::Idle) return nullptr;
+        state.StopLateCopyWatch();
+        state.Reset();
+        if (!state.Handle()) state.window = std::make_unique<ExchangeWindow>(state);
+        if (!state.Handle()) return nullptr;
+        state.phase = Phase::Begun;
+    }
     // Seen once the handler that begins it has returned.
     state.window->PostPasteCheck();
-    static ClipboardExchange exchange(state);
     return &exchange;
 }
 
@@ -403,18 +542,22 @@ void FinishClipboardExchange() {
 
 bool ClipboardExchange::SaveClipboard() {
     if (state.phase != Phase::Begun || !state.Handle()) return false;
-    // Listening first: no change between the save and the copy goes unnoticed.
-    state.window->Listen(true);
-    // Content too large to save whole, an owner that does not render it, a busy clipboard: the
-    // press leaves it all alone.
-    state.snapshot = ClipboardSnapshot::Take(state.Handle());
-    if (!state.snapshot.IsWhole()) return false;
+    if (!state.restarted) {
+        // Listening first: no change between the save and the copy goes unnoticed.
+        state.window->Listen(true);
+        // Content too large to save whole, an owner that does not render it, a busy clipboard: the
+        // press leaves it all alone.
+        state.snapshot = ClipboardSnapshot::Take(state.Handle());
+        if (!state.snapshot.IsWhole()) return false;
+        state.knownSequence = state.snapshot.Sequence();
+        state.saved = true;
+    }
     state.savedText.reset(NewText(SavedForms(state.snapshot).ansi));
-    state.knownSequence = state.snapshot.Sequence();
+    // The target of this press's copy, which may be another window than the last press's.
     state.foreground = GetForegroundWindow();
     state.focus = FocusOf(state.foreground, &state.targetProcesses[0]);
     state.targetProcesses[1] = ProcessOf(state.focus);
-    state.saved = true;
+    state.focusThread = ThreadOf(state.focus ? state.focus : state.foreground);
     return true;
 }
 
@@ -430,6 +573,7 @@ void ClipboardExchange::AwaitCopy(std::int32_t milliseconds, CopyStep then) {
         return;
     }
     state.phase = Phase::AwaitingCopy;
+    state.copyKeysAt = GetTickCount();
     TracePhase("copy-keys");
     state.window->StartTimer(kBoundTimer, static_cast<UINT>(milliseconds < 0 ? 0 : milliseconds));
 }
@@ -468,6 +612,7 @@ void ClipboardExchange::AwaitPaste(std::int32_t milliseconds) {
         return;
     }
     state.phase = Phase::AwaitingPaste;
+    state.ProbePaint();
     TracePhase("paste-keys");
     state.window->StartTimer(kBoundTimer, static_cast<UINT>(milliseconds < 0 ? 0 : milliseconds));
 }

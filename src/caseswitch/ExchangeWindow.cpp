@@ -83,6 +83,8 @@ bool ExchangeWindow::OfferAgainOnOpenClipboard() {
 void ExchangeWindow::MarkOpenClipboardPrivate() {
     PutMark(monitorMark, "ExcludeClipboardContentFromMonitorProcessing");
     PutMark(historyMark, "CanIncludeInClipboardHistory");
+    // The older clipboard managers' mark.
+    PutMark(viewerMark, "Clipboard Viewer Ignore");
 }
 
 void ExchangeWindow::EmptyOpenClipboard() {
@@ -139,9 +141,7 @@ void ExchangeWindow::Render(UINT format) {
         if (!PutOpenClipboardBytes(format, entry.format.bytes)) return;
         // Noted now: the requester's window may be gone by the time anyone asks.
         HWND requester = GetOpenClipboardWindow();
-        DWORD process = 0;
-        if (requester) GetWindowThreadProcessId(requester, &process);
-        events.Rendered(requester, process);
+        events.Rendered(requester, requester ? GetWindowThreadProcessId(requester, nullptr) : 0);
         return;
     }
 }
@@ -171,6 +171,9 @@ LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wPa
         return 0;
     case WM_CLIPBOARDUPDATE:
         self->events.ClipboardChanged();
+        return 0;
+    // Nobody else ends it: closed from outside, every later press would find no exchange window.
+    case WM_CLOSE:
         return 0;
     case WM_TIMER:
         self->events.TimerElapsed(wParam);

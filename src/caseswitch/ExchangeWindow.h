@@ -26,8 +26,8 @@ public:
     // The clipboard's content changed (any program, this one included).
     virtual void ClipboardChanged() = 0;
     // Offered data was handed out to `requester`, the window that holds the clipboard open (null
-    // when it opened the clipboard without one), of process `requesterProcess` (0 then).
-    virtual void Rendered(HWND requester, DWORD requesterProcess) = 0;
+    // when it opened the clipboard without one), of thread `requesterThread` (0 then).
+    virtual void Rendered(HWND requester, DWORD requesterThread) = 0;
     // The message posted by PostPasteCheck came round, or the thread SendPasteCheck asked has
     // answered.
     virtual void PasteCheck() = 0;
@@ -99,6 +99,7 @@ private:
     // The privacy marks' formats, registered once.
     UINT monitorMark = 0;
     UINT historyMark = 0;
+    UINT viewerMark = 0;
 };
 
 } // namespace runtime

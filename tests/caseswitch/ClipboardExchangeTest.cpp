@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "ClipboardTestSupport.h"
 #include "ServicesTestSupport.h"
@@ -49,35 +48,29 @@ bool PumpUntilOver() {
     return services_test::PumpUntil([] { return !ClipboardExchangeUnderWay(); }, 5000);
 }
 
-// A program pasting, on a thread of its own: opens the clipboard with a window of its own and
-// takes one format, which makes the exchange render it.
-class Paster {
-public:
-    explicit Paster(UINT format)
-        : thread([this, format] {
-              HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-              const DWORD start = GetTickCount();
-              while (!OpenClipboard(window) && GetTickCount() - start < 2000)
-                  Sleep(1);
-              HANDLE data = GetClipboardData(format);
-              if (const void* bytes = data ? GlobalLock(data) : nullptr) {
-                  const auto* first = static_cast<const unsigned char*>(bytes);
-                  taken.assign(first, first + GlobalSize(data));
-                  GlobalUnlock(data);
-              }
-              excludedFromMonitors =
-                  IsClipboardFormatAvailable(Registered("ExcludeClipboardContentFromMonitorProcessing")) != FALSE;
-              CloseClipboard();
-              DestroyWindow(window);
-          }) {}
-    ~Paster() { thread.join(); }
-
+// What a paste took, as the target's focused field takes it: opening the clipboard with the field,
+// on the thread that handles the paste keys, which makes the exchange render the format.
+struct Pasted {
     Bytes taken;
     bool excludedFromMonitors = false;
-
-private:
-    std::thread thread;
 };
+
+Pasted PasteInto(HWND field, UINT format) {
+    Pasted pasted;
+    const DWORD start = GetTickCount();
+    while (!OpenClipboard(field) && GetTickCount() - start < 2000)
+        Sleep(1);
+    HANDLE data = GetClipboardData(format);
+    if (const void* bytes = data ? GlobalLock(data) : nullptr) {
+        const auto* first = static_cast<const unsigned char*>(bytes);
+        pasted.taken.assign(first, first + GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    pasted.excludedFromMonitors =
+        IsClipboardFormatAvailable(Registered("ExcludeClipboardContentFromMonitorProcessing")) != FALSE;
+    CloseClipboard();
+    return pasted;
+}
 
 const std::vector<Format> kEarlier = {{CF_TEXT, AnsiBytes("Earlier")}, SampleRichText(), SampleDib(), SampleCustom()};
 
@@ -147,14 +140,10 @@ protected:
 
     // A paste of `format` by the target; the exchange is over afterwards.
     Bytes Paste(UINT format) {
-        Bytes taken;
-        {
-            Paster paster(format);
-            EXPECT_TRUE(PumpUntilOver()) << "the paste was not seen";
-            taken = paster.taken;
-            EXPECT_TRUE(paster.excludedFromMonitors) << "the offer lacks the monitor exclusion mark";
-        }
-        return taken;
+        const Pasted pasted = PasteInto(target.Field(0), format);
+        EXPECT_TRUE(PumpUntilOver()) << "the paste was not seen";
+        EXPECT_TRUE(pasted.excludedFromMonitors) << "the offer lacks the monitor exclusion mark";
+        return pasted.taken;
     }
 
     Target target;

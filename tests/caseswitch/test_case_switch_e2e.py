@@ -48,9 +48,10 @@ CF_UNICODETEXT = 13
 CF_LOCALE = 16
 WM_COPY = 0x0301
 
-# The marks that keep content out of clipboard history, cloud sync and clipboard monitors: the
-# program puts them beside its offer and beside the content it gives back.
-PRIVACY_MARKS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory")
+# The marks that keep content out of clipboard history, cloud sync and clipboard monitors, old and
+# new: the program puts them beside its offer and beside the content it gives back.
+PRIVACY_MARKS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
+                 "Clipboard Viewer Ignore")
 
 # What the clipboard holds before each press: a text and a format of its own, so that its format
 # list differs from that of any copy or offer made during the action.

@@ -3,7 +3,7 @@
 //
 //   casepeer.exe [--copy-delay MS] [--paste-delay MS] [--refuse-copy] [--text HEX]
 //                [--class NAME] [--copy-as spreadsheet|editor|vscode|text-first] [--log-paste]
-//                [--hold-after-paste MS]
+//                [--hold-after-paste MS] [--paste-twice]
 //
 // HEX is the initial text as UTF-16LE bytes; it starts selected. --class names the main window's
 // class (a console's, say). --copy-as copies as such a program does:
@@ -17,6 +17,8 @@
 // --log-paste pastes the offered CF_UNICODETEXT itself and notes, in the text of the hidden child
 // with id 101, what the clipboard held then: "formats=1,13,...;locale=HEX;unicode=HEX;text=HEX".
 // --hold-after-paste opens the clipboard again right after each paste and keeps it open MS ms.
+// --paste-twice reads the Unicode text first, works on it for 50 ms, then opens the clipboard
+// again for the paste, as a program that reads HTML before the text does.
 // A second edit control, id 102, holds the text "Second" unselected.
 //
 // Messages to the main window:
@@ -53,6 +55,7 @@ struct Options {
     std::string copyAs;
     bool logPaste = false;
     UINT holdAfterPaste = 0;
+    bool pasteTwice = false;
 };
 
 Options options;
@@ -203,6 +206,11 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
                 PasteAndLog();
                 return 0;
             }
+            if (options.pasteTwice && OpenClipboard(mainWindow)) {
+                GetClipboardData(CF_UNICODETEXT);
+                CloseClipboard();
+                Sleep(50);
+            }
             if (options.pasteDelay == 0) {
                 CallWindowProcW(editProcedure, window, WM_PASTE, 0, 0);
                 PasteDone();
@@ -277,6 +285,8 @@ void ReadOptions(int argc, char** argv) {
             options.copyAs = argv[++i];
         } else if (option == "--hold-after-paste" && hasValue) {
             options.holdAfterPaste = static_cast<UINT>(std::atoi(argv[++i]));
+        } else if (option == "--paste-twice") {
+            options.pasteTwice = true;
         } else if (option == "--log-paste") {
             options.logPaste = true;
         }

@@ -26,6 +26,10 @@
 //   key-log                       the keyboard events seen since the last key-log (a low-level
 //                                 hook, set at the first key-log): vk, up, injected, time; for
 //                                 telling why a press failed
+//   clip-manager                  from now on reads every format of every new content at once, with
+//                                 a window of its own, as a clipboard manager does
+//   clip-reader CLASS             reads every format of the next content that a window of class
+//                                 CLASS owns, at once and without a window, as Wine's OLE does
 //   wait-switch HWND HEX CLIP_HEX TIMEOUT_MS
 //                                 waits until the window's text is HEX and the clipboard's CF_TEXT is
 //                                 CLIP_HEX (bytes without the NUL), looking at each clipboard change;
@@ -163,6 +167,52 @@ DWORD ownerThread = 0;
 HHOOK keyHook = nullptr;
 // Asks the owner window's thread to hook the keyboard; lParam is the event it sets when done.
 constexpr UINT kHookKeyboard = WM_APP + 1;
+// Asks it to start reading the clipboard's new contents: wParam 0 for the clipboard manager
+// stand-in, 1 for the reader of the owner class in requestedOwnerClass; lParam as above.
+constexpr UINT kStartReading = WM_APP + 2;
+
+// Written by the main thread while the owner window's thread is not asked anything.
+std::string requestedOwnerClass;
+// Owned by the owner window's thread.
+bool managerReads = false;
+std::string readerOwnerClass;
+
+void ReadEveryFormat(HWND reader) {
+    OpenedClipboard clipboard(reader);
+    for (UINT format = clipboard.open ? EnumClipboardFormats(0) : 0; format; format = EnumClipboardFormats(format))
+        ReadOpenFormat(format);
+}
+
+LRESULT CALLBACK ReaderProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_CLIPBOARDUPDATE) return DefWindowProcW(window, message, wParam, lParam);
+    char ownerClass[256] = "";
+    if (!readerOwnerClass.empty() && GetClassNameA(GetClipboardOwner(), ownerClass, sizeof ownerClass) &&
+        readerOwnerClass == ownerClass) {
+        readerOwnerClass.clear();
+        ReadEveryFormat(nullptr);
+    }
+    if (managerReads) ReadEveryFormat(window);
+    return 0;
+}
+
+void StartReading(bool reader) {
+    static HWND listener = nullptr;
+    if (!listener) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = ReaderProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"CaseToolClipboardReader";
+        RegisterClassW(&windowClass);
+        listener = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   windowClass.hInstance, nullptr);
+        AddClipboardFormatListener(listener);
+    }
+    if (reader) {
+        readerOwnerClass = requestedOwnerClass;
+    } else {
+        managerReads = true;
+    }
+}
 
 void StartOwnerThread() {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -180,6 +230,11 @@ void StartOwnerThread() {
                 SetEvent(reinterpret_cast<HANDLE>(message.lParam));
                 continue;
             }
+            if (message.hwnd == nullptr && message.message == kStartReading) {
+                StartReading(message.wParam != 0);
+                SetEvent(reinterpret_cast<HANDLE>(message.lParam));
+                continue;
+            }
             DispatchMessageW(&message);
         }
     }).detach();
@@ -189,12 +244,16 @@ void StartOwnerThread() {
 
 // Hooked only once a test asks for the log: a low-level hook makes every injected key wait for this
 // process, which a benchmark must not measure.
-void StartKeyLog() {
-    if (keyHook) return;
+bool AskOwnerThread(UINT request, WPARAM argument = 0) {
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (PostThreadMessageW(ownerThread, kHookKeyboard, 0, reinterpret_cast<LPARAM>(done)))
-        WaitForSingleObject(done, 5000);
+    const bool asked = PostThreadMessageW(ownerThread, request, argument, reinterpret_cast<LPARAM>(done)) &&
+                       WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
     CloseHandle(done);
+    return asked;
+}
+
+void StartKeyLog() {
+    if (!keyHook) AskOwnerThread(kHookKeyboard);
 }
 
 bool Run(const std::vector<std::string>& words, JsonObject& answer) {
@@ -320,6 +379,11 @@ bool Run(const std::vector<std::string>& words, JsonObject& answer) {
             event.ki.wVk = key;
         }
         return SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT)) == events.size();
+    }
+    if (command == "clip-manager") return AskOwnerThread(kStartReading);
+    if (command == "clip-reader" && words.size() == 2) {
+        requestedOwnerClass = words[1];
+        return AskOwnerThread(kStartReading, 1);
     }
     if (command == "clip-seq") {
         answer.Int("seq", GetClipboardSequenceNumber());
