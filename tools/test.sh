@@ -10,8 +10,8 @@
 # Layers 2 and 3 run in full on the build that runs here (tools/arch.sh: the 32-bit program,
 # preset win32, wherever the host executes 32-bit code; otherwise the 64-bit build, preset win64).
 # The other build is tested as far as the host allows: on a 32-bit host the 64-bit build runs the
-# end-to-end tests of the main window, the case switch and the registry view, beside layers 2 and
-# 3 in a Wine session and display of its own; on a 64-bit-only host the 32-bit program is built
+# end-to-end tests of the main window, the case switch and the registry view, in a Wine session and
+# display of its own; on a 64-bit-only host the 32-bit program is built
 # (and, in layer 5, statically checked). Installs what is missing
 # first (tools/deps.sh). Each build's Wine session (prefix build/<arch>/wineprefix, a virtual
 # display, one wineserver) is started for its tests and stopped after them.
@@ -186,9 +186,10 @@ in_wine_session() {
     export PATH=$saved_path
 }
 
-# The 64-bit build's end-to-end tests have a Wine session and a display of their own, so they run
-# beside the 32-bit layers, which mostly wait for Wine, at a lower priority; their output and
-# counts are added once both are over.
+# The 64-bit build's end-to-end tests have a Wine session and a display of their own, so they can
+# run beside the 32-bit layers at a lower priority (start_other_build_e2e before them), their output
+# and counts added once both are over. They run after them for now: under that load a press test
+# that passes alone missed its bound once.
 other_build_e2e() {
     banner "the 64-bit build: end-to-end tests of the main window, the case switch and the registry view"
     if quiet_step win64-configure cmake --preset win64 &&
@@ -235,10 +236,7 @@ started=$SECONDS
 banner "layers 2 and 3: Windows tests under Wine, $build_arch build"
 if quiet_step "$build_arch-configure" cmake --preset "$build_arch"; then
     quiet_step "$build_arch-build" cmake --build --preset "$build_arch" -- -k 0
-    if [[ $build_arch == win32 ]]; then
-        start_static_checks
-        start_other_build_e2e
-    fi
+    [[ $build_arch == win32 ]] && start_static_checks
     # The end-to-end tests alone: they need the X keyboard focus, the global hot key and the clipboard.
     in_wine_session "$build_arch" \
         wine --preset "$build_arch" -j2 -LE e2e --timeout 300 ";" \
