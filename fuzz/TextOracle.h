@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "caseswitch/DocumentText.h"
+#include "caseswitch/text/DocumentText.h"
 
 namespace fuzz {
 

@@ -1,7 +1,7 @@
 // Converts 64 MiB of three kinds of text and copies the same bytes with memcpy in the same run;
 // prints every conversion's throughput as a share of memcpy's at the end.
 #include "BenchText.h"
-#include "caseswitch/CaseConversion.h"
+#include "caseswitch/text/CaseConversion.h"
 
 #include <benchmark/benchmark.h>
 

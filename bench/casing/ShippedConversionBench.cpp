@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BenchText.h"
-#include "caseswitch/CaseConversion.h"
+#include "caseswitch/text/CaseConversion.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "../TextOracle.h"
-#include "caseswitch/HtmlText.h"
+#include "caseswitch/text/HtmlText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "../TextOracle.h"
-#include "caseswitch/RtfText.h"
+#include "caseswitch/text/RtfText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

@@ -7,7 +7,7 @@
 
 #include "../TextOracle.h"
 #include "WebCustomDataWriter.h"
-#include "caseswitch/WebCustomData.h"
+#include "caseswitch/text/WebCustomData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

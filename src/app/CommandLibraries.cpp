@@ -1,7 +1,7 @@
 #include "runtime/CommandLibraries.h"
 
 #include "app/LibraryServices.h"
-#include "caseswitch/ClipboardExchangeEnd.h"
+#include "caseswitch/clipboard/ClipboardExchangeEnd.h"
 
 namespace runtime {
 namespace {
