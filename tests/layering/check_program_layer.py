@@ -7,18 +7,9 @@ file of the program layer; angle-bracket includes must be standard headers, neve
 """
 
 import os
-import re
 import sys
 
-INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
-
-
-def resolve(name, including_file, root):
-    for base in (os.path.dirname(including_file), os.path.join(root, "include"), os.path.join(root, "src")):
-        candidate = os.path.normpath(os.path.join(base, name))
-        if os.path.exists(candidate):
-            return candidate
-    return None
+from includes import includes, resolve
 
 
 def main():
@@ -27,22 +18,17 @@ def main():
     public = os.path.join(root, "include", "runtime") + os.sep
     problems = []
     for path in sorted(program_files):
-        with open(path, encoding="utf-8") as source:
-            for number, line in enumerate(source, 1):
-                match = INCLUDE.match(line)
-                if not match:
-                    continue
-                kind, name = match.groups()
-                where = f"{os.path.relpath(path, root)}:{number}"
-                if kind == "<":
-                    if name.lower().endswith(".h") and not name.startswith("c"):
-                        problems.append(f"{where}: platform header <{name}> in the program layer")
-                    continue
-                target = resolve(name, path, root)
-                if target is None:
-                    problems.append(f'{where}: "{name}" not found')
-                elif not target.startswith(public) and target not in program_files:
-                    problems.append(f'{where}: "{name}" is the runtime\'s own header ({os.path.relpath(target, root)})')
+        for number, kind, name in includes(path):
+            where = f"{os.path.relpath(path, root)}:{number}"
+            if kind == "<":
+                if name.lower().endswith(".h") and not name.startswith("c"):
+                    problems.append(f"{where}: platform header <{name}> in the program layer")
+                continue
+            target = resolve(name, path, root)
+            if target is None:
+                problems.append(f'{where}: "{name}" not found')
+            elif not target.startswith(public) and target not in program_files:
+                problems.append(f'{where}: "{name}" is the runtime\'s own header ({os.path.relpath(target, root)})')
     for problem in problems:
         print(problem)
     print(f"{len(program_files)} program-layer files checked, {len(problems)} problems")
