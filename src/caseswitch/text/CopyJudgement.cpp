@@ -4,21 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "caseswitch/text/AsciiNames.h"
 #include "caseswitch/text/SnapshotChoice.h"
 #include "caseswitch/text/WebCustomData.h"
 
 namespace runtime {
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-// Registered format names and window class names are both compared without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 // Visual Studio Code's editor data is JSON such as
 // {"version":1,"isFromEmptySelection":true,"multicursorText":null,"mode":"plaintext"}.
@@ -51,10 +42,10 @@ bool WebDataIsMoreThanText(std::string_view data) {
         const std::string type = AsciiOf(entry.type);
         // Editors built on Monaco (VS Code, and web IDEs): the mode and the multi-cursor split of
         // a copied text, and whether it is the whole line copied with nothing selected.
-        if (SameName(type, "vscode-editor-data")) return CopiedFromEmptySelection(AsciiOf(entry.data));
+        if (SameAsciiName(type, "vscode-editor-data")) return CopiedFromEmptySelection(AsciiOf(entry.data));
         // VS Code's id of a copy, which its paste providers match against; it carries no content.
-        if (SameName(type, "application/vnd.code.copymetadata")) return false;
-        return !SameName(type, "text/plain") && !SameName(type, "text/html");
+        if (SameAsciiName(type, "application/vnd.code.copymetadata")) return false;
+        return !SameAsciiName(type, "text/plain") && !SameAsciiName(type, "text/html");
     });
 }
 
@@ -122,7 +113,7 @@ constexpr Exclusion kNotPlainText[] = {
 };
 
 bool Matches(const Exclusion& exclusion, const ListedFormat& listed) {
-    return exclusion.id != 0 ? exclusion.id == listed.id : SameName(exclusion.name, listed.name);
+    return exclusion.id != 0 ? exclusion.id == listed.id : SameAsciiName(exclusion.name, listed.name);
 }
 
 // Editors that copy the whole current line, with its line break, when nothing is selected, and
@@ -139,8 +130,9 @@ bool IsOneWholeLine(std::string_view text) {
 }
 
 bool IsUnmarkedLineCopy(const CopyContext& context) {
-    const bool copier = std::any_of(std::begin(kUnmarkedLineCopiers), std::end(kUnmarkedLineCopiers),
-                                    [&](std::string_view name) { return SameName(name, context.foregroundClass); });
+    const bool copier =
+        std::any_of(std::begin(kUnmarkedLineCopiers), std::end(kUnmarkedLineCopiers),
+                    [&](std::string_view name) { return SameAsciiName(name, context.foregroundClass); });
     return copier && IsOneWholeLine(context.text);
 }
 
@@ -148,7 +140,7 @@ bool IsUnmarkedLineCopy(const CopyContext& context) {
 
 bool FormatDataDecides(std::string_view formatName) {
     return std::any_of(std::begin(kNotPlainText), std::end(kNotPlainText), [&](const Exclusion& exclusion) {
-        return exclusion.applies != nullptr && SameName(exclusion.name, formatName);
+        return exclusion.applies != nullptr && SameAsciiName(exclusion.name, formatName);
     });
 }
 

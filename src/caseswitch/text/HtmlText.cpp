@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "caseswitch/text/AsciiNames.h"
+
 namespace runtime {
 namespace {
 
@@ -18,15 +20,6 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 // Elements whose content is raw text up to their end tag: scripts and style sheets, and those a
 // browser also reads without tags (a text area's or title's content is left alone with them).
 constexpr std::array<std::string_view, 10> kRawTextElements = {
@@ -35,7 +28,7 @@ constexpr std::array<std::string_view, 10> kRawTextElements = {
 
 bool IsRawTextElement(std::string_view name) {
     return std::any_of(kRawTextElements.begin(), kRawTextElements.end(),
-                       [&](std::string_view raw) { return EqualsIgnoringCase(name, raw); });
+                       [&](std::string_view raw) { return SameAsciiName(name, raw); });
 }
 
 // One "Name:value" header line; false at the first line that is not one.
@@ -174,7 +167,7 @@ private:
 
     // Up to the element's end tag: "</name" followed by a space, "/" or ">", in any letter case.
     void RawText(std::string_view name) {
-        if (EqualsIgnoringCase(name, "plaintext")) {
+        if (SameAsciiName(name, "plaintext")) {
             at = text.size();
             return;
         }
@@ -182,7 +175,7 @@ private:
             const std::size_t open = text.find("</", at);
             if (open == std::string_view::npos) break;
             const std::size_t after = open + 2 + name.size();
-            if (EqualsIgnoringCase(text.substr(open + 2, name.size()), name) &&
+            if (SameAsciiName(text.substr(open + 2, name.size()), name) &&
                 (after >= text.size() || IsSpace(text[after]) || text[after] == '/' || text[after] == '>')) {
                 at = open;
                 return;

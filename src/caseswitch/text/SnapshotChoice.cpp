@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "caseswitch/text/AsciiNames.h"
+
 namespace runtime {
 namespace {
 
@@ -37,11 +39,8 @@ std::vector<std::uint32_t> WineSynthesis(const std::vector<std::uint32_t>& place
 bool IsLinkFormat(std::string_view name) {
     static constexpr std::string_view kLinkFormats[] = {
         "Link Source", "Link Source Descriptor", "ObjectLink", "OwnerLink", "DataObject", "Ole Private Data"};
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::any_of(std::begin(kLinkFormats), std::end(kLinkFormats), [&](std::string_view link) {
-        return link.size() == name.size() &&
-               std::equal(link.begin(), link.end(), name.begin(), [&](char a, char b) { return lower(a) == lower(b); });
-    });
+    return std::any_of(std::begin(kLinkFormats), std::end(kLinkFormats),
+                       [&](std::string_view link) { return SameAsciiName(link, name); });
 }
 
 // Formats whose data is no bytes of their own, or that mean nothing once their copier is gone.

@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "caseswitch/text/AsciiNames.h"
+
 namespace runtime {
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-// Window classes and file names are both compared without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 // Window classes of terminals, with where each is named.
 constexpr std::string_view kTerminalClasses[] = {
@@ -47,7 +39,7 @@ constexpr std::string_view kTerminalImages[] = {
 };
 
 bool Listed(const std::string_view* first, const std::string_view* last, std::string_view name) {
-    return std::any_of(first, last, [&](std::string_view listed) { return SameName(listed, name); });
+    return std::any_of(first, last, [&](std::string_view listed) { return SameAsciiName(listed, name); });
 }
 
 } // namespace
