@@ -118,10 +118,6 @@ void RuntimeApp::Shutdown(UINT exitCode) {
 
     constantStart = nullptr;
     constantEnd = nullptr;
-    if (defaultBigIcon) DestroyIcon(defaultBigIcon);
-    if (defaultSmallIcon) DestroyIcon(defaultSmallIcon);
-    defaultBigIcon = nullptr;
-    defaultSmallIcon = nullptr;
     if (hiddenOwner && IsWindow(hiddenOwner)) DestroyWindow(hiddenOwner);
     hiddenOwner = nullptr;
     if (oleInitialised) {
@@ -142,16 +138,6 @@ bool RuntimeApp::IsConstant(const void* address) const {
 
 std::int32_t RuntimeApp::ConstantBlockRemainder(const void* address) const {
     return static_cast<std::int32_t>(constantEnd - static_cast<const std::uint8_t*>(address));
-}
-
-HICON RuntimeApp::DefaultIcon(bool big) {
-    HICON& icon = big ? defaultBigIcon : defaultSmallIcon;
-    if (!icon) {
-        const int size = big ? 32 : 16;
-        icon = static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), "DEFAULT_ICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    }
-    return icon;
 }
 
 } // namespace runtime

@@ -58,8 +58,6 @@ public:
     DWORD idlePeriodStart = 0;
     std::vector<HWND> idleDoneWindows;
 
-    HICON DefaultIcon(bool big);
-
 private:
     RuntimeApp() = default;
     void CaptureProgramPath();
@@ -78,8 +76,6 @@ private:
     std::vector<const CommandLibrary*> libraries;
     std::vector<std::intptr_t> libraryStates;
     std::vector<ExitRoutine> exitRoutines;
-    HICON defaultBigIcon = nullptr;
-    HICON defaultSmallIcon = nullptr;
     WindowRegistry registry;
 };
 
