@@ -93,7 +93,7 @@ EOF
     fi
 }
 
-# Finds the seed corpus of a fuzz target: fuzz/<dir>/corpus beside its sources.
+# Finds the seed corpus of a fuzz target: corpus/ beside its sources, under fuzz/ as under build/native/fuzz.
 seed_corpus() {
     local exe=$1 relative
     relative=$(dirname "${exe#build/native/fuzz/}")
