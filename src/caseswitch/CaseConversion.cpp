@@ -117,16 +117,22 @@ void ConvertWordsAndTail(unsigned char first, const unsigned char* source, std::
 #define CASESWITCH_IN_LOOP inline
 #endif
 
-// The same computation on a 32-bit mask of two vectors' bytes (bit i is byte i).
+// The trail bytes of a 32-bit mask of high bytes (bit i is byte i). `trail` is 1 when the first
+// byte is a trail, in and out. The mask is one limb of a long addition over the whole text: the
+// carry out of a limb is exactly whether the next limb's first byte is a trail, so a round waits
+// on the previous one for three instructions only.
 CASESWITCH_IN_LOOP std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
     constexpr std::uint32_t kEvenBits = 0x55555555;
-    const std::uint32_t lead = high & ~trail;
-    const std::uint32_t starts = lead & ~(lead << 1);
-    const std::uint32_t evenEnds = (lead + (starts & kEvenBits)) & ~lead;
-    const std::uint32_t oddSum = lead + (starts & ~kEvenBits);
-    const std::uint32_t oddEnds = (oddSum | trail) & ~lead;
-    trail = oddSum < lead ? 1 : 0;
-    return (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
+    constexpr std::uint32_t kOddBits = ~kEvenBits;
+    // Runs starting on an odd byte get a 1 at their start; the carry-in lands on bit 0, which is
+    // even and so never an odd start.
+    const std::uint32_t sum = high + ((high & ~(high << 1) & kOddBits) | trail);
+    // The bytes after the high ones: in a run starting on an even byte (still set in the sum) those
+    // after odd ones are trails, in one starting on an odd byte (cleared by the carry) those after
+    // even ones.
+    const std::uint32_t trails = (((sum ^ kOddBits) & high) << 1) | trail;
+    trail = sum < high ? 1 : 0;
+    return trails;
 }
 
 // 0xFF in byte i for each set bit i of a 16-bit mask.
@@ -223,19 +229,20 @@ CASESWITCH_AVX2_IN_LOOP __m256i ExpandBits32(std::uint32_t bits) {
     return _mm256_cmpeq_epi8(_mm256_and_si256(spread, select), select);
 }
 
-// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there, here a
-// flag rather than a second copy of the loop, which would make the program larger.
-CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
-                                    unsigned char* target, bool trailIn, bool streaming) {
+// Sixty-four bytes at a time, in two 32-byte vectors.
+class Avx2Converter {
+public:
     // A byte is a letter when, moved so that `first` lands on -128, it stays below -128 + 26;
     // bytes from 0x80 up land above that.
-    const __m256i shift = _mm256_set1_epi8(static_cast<char>(0x80 - first));
-    const __m256i pastLast = _mm256_set1_epi8(static_cast<char>(-128 + 26));
-    const __m256i caseBit = _mm256_set1_epi8(0x20);
-    std::uint32_t trail = trailIn ? 1 : 0;
-    for (std::size_t i = 0; i < roundCount; ++i) {
-        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i));
-        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i + 32));
+    CASESWITCH_AVX2_IN_LOOP explicit Avx2Converter(unsigned char first)
+        : shift(_mm256_set1_epi8(static_cast<char>(0x80 - first))), pastLast(_mm256_set1_epi8(-128 + 26)),
+          caseBit(_mm256_set1_epi8(0x20)) {}
+
+    // `trail` as for TrailBits.
+    CASESWITCH_AVX2_IN_LOOP void Convert(const unsigned char* source, std::uint32_t& trail, __m256i& low,
+                                         __m256i& high) const {
+        low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source));
+        high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 32));
         __m256i lowLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(low, shift));
         __m256i highLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(high, shift));
         const auto lowBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
@@ -244,15 +251,35 @@ CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* so
             lowLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(lowBits, trail)), lowLetters);
             highLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(highBits, trail)), highLetters);
         }
-        const __m256i lowDone = _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit));
-        const __m256i highDone = _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit));
-        auto* out = reinterpret_cast<__m256i*>(target + 64 * i);
-        if (streaming) {
-            _mm256_stream_si256(out, lowDone);
-            _mm256_stream_si256(out + 1, highDone);
-        } else {
-            _mm256_storeu_si256(out, lowDone);
-            _mm256_storeu_si256(out + 1, highDone);
+        low = _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit));
+        high = _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit));
+    }
+
+private:
+    __m256i shift;
+    __m256i pastLast;
+    __m256i caseBit;
+};
+
+// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there.
+CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
+                                    unsigned char* target, bool trailIn, bool streaming) {
+    const Avx2Converter converter(first);
+    std::uint32_t trail = trailIn ? 1 : 0;
+    const unsigned char* const end = source + 64 * roundCount;
+    __m256i low;
+    __m256i high;
+    if (streaming) {
+        for (; source != end; source += 64, target += 64) {
+            converter.Convert(source, trail, low, high);
+            _mm256_stream_si256(reinterpret_cast<__m256i*>(target), low);
+            _mm256_stream_si256(reinterpret_cast<__m256i*>(target + 32), high);
+        }
+    } else {
+        for (; source != end; source += 64, target += 64) {
+            converter.Convert(source, trail, low, high);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), low);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 32), high);
         }
     }
     return trail != 0;
