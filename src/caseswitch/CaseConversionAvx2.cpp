@@ -76,7 +76,8 @@ private:
     __m256i caseBit;
 };
 
-// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there.
+// `roundCount` rounds of sixty-four bytes; with `streaming`, every store goes past the cache and
+// `target` must be aligned to 32 bytes. A loop for each kind of store, so that no round tests which.
 CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
                                     unsigned char* target, bool trailIn, bool streaming) {
     const Avx2Converter converter(first);
