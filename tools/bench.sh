@@ -42,7 +42,7 @@ export CASESWITCH_EXE=$root/$build/bin/CaseSwitch.exe
 shipped=(build/"$release_preset"/CaseSwitch-*-"$build_arch"/CaseSwitch.exe)
 export CASESWITCH_BENCH_PROGRAM=$root/${shipped[0]}
 
-echo "==== case conversion in the shipped build (build/$release_preset), 16 MiB of each kind of text, under Wine"
+echo "==== case conversion in the shipped build (build/$release_preset), 64 KiB, 16 MiB and 64 MiB of each kind of text, under Wine"
 wine_program=wine
 [[ $build_arch == win32 ]] || wine_program=tools/wine64/wine
 (eval "$(tools/wine-session.sh env --dir "$build")" && "$wine_program" "build/$release_preset/bin/shipped_conversion_bench.exe")

@@ -1,38 +1,19 @@
+// The byte and word paths, and the choice of the fastest path this processor runs.
 #include "caseswitch/text/CaseConversion.h"
 
-#include <algorithm>
+#include "caseswitch/text/CaseConversionBlocks.h"
+
 #include <bit>
 #include <cstring>
 
-#if CASESWITCH_HAS_SSE2
-#include <emmintrin.h>
-#endif
-#if CASESWITCH_HAS_AVX2
-#include <immintrin.h>
-#endif
-#if CASESWITCH_HAS_SSE2 && defined(__GNUC__)
+#if CASESWITCH_SSE2_AT_RUN_TIME
 #include <cpuid.h>
-#elif CASESWITCH_HAS_AVX2
-#include <intrin.h>
 #endif
 
 namespace runtime {
-namespace {
+namespace conversion {
+namespace detail {
 
-// Every path works out, for a block of bytes, which bytes are second bytes of a double-byte
-// character ("trail" bytes) and carries one flag to the next block: whether its first byte is one.
-// A byte from 0x80 up that is not itself a trail opens a character, so inside a run of such bytes
-// the trails are every other byte, counted from where the run really begins; only the byte right
-// after a run can be an ASCII letter that must be left alone, and it is a trail exactly when the
-// run (counted from its first lead) has odd length. Odd-length runs are found with one addition:
-// adding 1 at a run's first byte carries through the whole run and lands on the byte after it.
-
-unsigned char FirstLetter(LetterCase letterCase) {
-    return letterCase == LetterCase::Upper ? 'a' : 'A';
-}
-
-// The rule itself, byte by byte; also the tail of the faster paths. Returns whether the byte
-// after the block would be a trail byte.
 bool ConvertTail(unsigned char first, const unsigned char* source, std::size_t length, unsigned char* target,
                  bool trail) {
     for (std::size_t i = 0; i < length; ++i) {
@@ -49,6 +30,8 @@ bool ConvertTail(unsigned char first, const unsigned char* source, std::size_t l
     }
     return trail;
 }
+
+namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kHighBits = 0x8080808080808080;
@@ -90,7 +73,8 @@ bool ConvertWordRun(unsigned char first, const unsigned char* source, std::size_
     return trail != 0;
 }
 
-// The word path's blocks, then the bytes after the last whole block.
+} // namespace
+
 void ConvertWordsAndTail(unsigned char first, const unsigned char* source, std::size_t length, unsigned char* target,
                          bool trail) {
     const std::size_t words = length / 8;
@@ -98,179 +82,12 @@ void ConvertWordsAndTail(unsigned char first, const unsigned char* source, std::
     ConvertTail(first, source + 8 * words, length % 8, target + 8 * words, trail);
 }
 
-#if CASESWITCH_SSE2_AT_RUN_TIME
-// The vector path alone is compiled for SSE2, and only ever runs where FastestPath has seen the
-// processor report it.
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#endif
+} // namespace detail
 
-#if CASESWITCH_HAS_SSE2
-
-// The helpers of the vector loop belong in its body: a call per round would cost more than the
-// helper itself, and the program is built for size, where the compiler would keep the calls.
-#if defined(__GNUC__)
-#define CASESWITCH_IN_LOOP [[gnu::always_inline]] inline
-#elif defined(_MSC_VER)
-#define CASESWITCH_IN_LOOP __forceinline
-#else
-#define CASESWITCH_IN_LOOP inline
-#endif
-
-// The same computation on a 32-bit mask of two vectors' bytes (bit i is byte i).
-CASESWITCH_IN_LOOP std::uint32_t TrailBits(std::uint32_t high, std::uint32_t& trail) {
-    constexpr std::uint32_t kEvenBits = 0x55555555;
-    const std::uint32_t lead = high & ~trail;
-    const std::uint32_t starts = lead & ~(lead << 1);
-    const std::uint32_t evenEnds = (lead + (starts & kEvenBits)) & ~lead;
-    const std::uint32_t oddSum = lead + (starts & ~kEvenBits);
-    const std::uint32_t oddEnds = (oddSum | trail) & ~lead;
-    trail = oddSum < lead ? 1 : 0;
-    return (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
-}
-
-// 0xFF in byte i for each set bit i of a 16-bit mask.
-CASESWITCH_IN_LOOP __m128i ExpandBits(std::uint32_t bits) {
-    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
-    spread = _mm_unpacklo_epi8(spread, spread);
-    spread = _mm_unpacklo_epi16(spread, spread);
-    spread = _mm_unpacklo_epi32(spread, spread); // low mask byte in bytes 0-7, high in 8-15
-    const __m128i select = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201));
-    return _mm_cmpeq_epi8(_mm_and_si128(spread, select), select);
-}
-
-class VectorConverter {
-public:
-    explicit VectorConverter(unsigned char first)
-        : belowFirst(_mm_set1_epi8(static_cast<char>(first - 1))),
-          pastLast(_mm_set1_epi8(static_cast<char>(first + 26))), caseBit(_mm_set1_epi8(0x20)) {}
-
-    // Signed compares: bytes from 0x80 up are negative and never fall inside the letter range.
-    __m128i Letters(__m128i bytes) const {
-        return _mm_and_si128(_mm_cmpgt_epi8(bytes, belowFirst), _mm_cmplt_epi8(bytes, pastLast));
-    }
-    __m128i Flip(__m128i bytes, __m128i letters) const { return _mm_xor_si128(bytes, _mm_and_si128(letters, caseBit)); }
-
-private:
-    __m128i belowFirst;
-    __m128i pastLast;
-    __m128i caseBit;
-};
-
-// Where a round's results go: into the cache, or, for a target far larger than any cache, past
-// it. A streaming store fills a whole cache line without reading it in first, as a large copy
-// does; its target must be aligned to 16 bytes.
-enum class Store { Cached, Streaming };
-
-template <Store kStore> void StoreVector(unsigned char* target, __m128i bytes) {
-    if constexpr (kStore == Store::Streaming) {
-        _mm_stream_si128(reinterpret_cast<__m128i*>(target), bytes);
-    } else {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), bytes);
-    }
-}
-
-// Thirty-two bytes a round: text without double-byte characters takes the short way, the rest
-// pays for the trail mask once per round.
-template <Store kStore>
-bool ConvertVectorRun(unsigned char first, const unsigned char* source, std::size_t roundCount, unsigned char* target,
-                      bool trailIn) {
-    const VectorConverter converter(first);
-    std::uint32_t trail = trailIn ? 1 : 0;
-    for (std::size_t i = 0; i < roundCount; ++i) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32 * i));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32 * i + 16));
-        __m128i lowLetters = converter.Letters(low);
-        __m128i highLetters = converter.Letters(high);
-        const std::uint32_t highBits = static_cast<std::uint32_t>(_mm_movemask_epi8(low)) |
-                                       (static_cast<std::uint32_t>(_mm_movemask_epi8(high)) << 16);
-        if ((highBits | trail) != 0) {
-            const std::uint32_t trails = TrailBits(highBits, trail);
-            lowLetters = _mm_andnot_si128(ExpandBits(trails & 0xFFFF), lowLetters);
-            highLetters = _mm_andnot_si128(ExpandBits(trails >> 16), highLetters);
-        }
-        StoreVector<kStore>(target + 32 * i, converter.Flip(low, lowLetters));
-        StoreVector<kStore>(target + 32 * i + 16, converter.Flip(high, highLetters));
-    }
-    return trail != 0;
-}
-
-#endif
-
-#if CASESWITCH_SSE2_AT_RUN_TIME
-#pragma GCC pop_options
-#endif
-
-#if CASESWITCH_HAS_AVX2
-// Only these functions are compiled for AVX2; the rest of the program keeps to SSE2. They keep
-// every vector in a register and load and store unaligned, so no 32-byte stack slot is ever
-// needed: GCC cannot align the stack to 32 bytes on Windows and would spill with aligned moves.
-#if defined(__GNUC__)
-#define CASESWITCH_AVX2 __attribute__((target("avx2")))
-#define CASESWITCH_AVX2_IN_LOOP __attribute__((target("avx2"), always_inline)) inline
-#else
-#define CASESWITCH_AVX2
-#define CASESWITCH_AVX2_IN_LOOP __forceinline
-#endif
-
-// 0xFF in byte i for each set bit i of a 32-bit mask.
-CASESWITCH_AVX2_IN_LOOP __m256i ExpandBits32(std::uint32_t bits) {
-    // Each 16-byte lane picks its two mask bytes from the broadcast mask: bytes 0-1, then 2-3.
-    const __m256i pick = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3,
-                                          3, 3, 3, 3, 3, 3);
-    const __m256i spread = _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(bits)), pick);
-    const __m256i select = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201));
-    return _mm256_cmpeq_epi8(_mm256_and_si256(spread, select), select);
-}
-
-// As ConvertVectorRun, sixty-four bytes a round; `streaming` as Store::Streaming there, here a
-// flag rather than a second copy of the loop, which would make the program larger.
-CASESWITCH_AVX2 bool ConvertAvx2Run(unsigned char first, const unsigned char* source, std::size_t roundCount,
-                                    unsigned char* target, bool trailIn, bool streaming) {
-    // A byte is a letter when, moved so that `first` lands on -128, it stays below -128 + 26;
-    // bytes from 0x80 up land above that.
-    const __m256i shift = _mm256_set1_epi8(static_cast<char>(0x80 - first));
-    const __m256i pastLast = _mm256_set1_epi8(static_cast<char>(-128 + 26));
-    const __m256i caseBit = _mm256_set1_epi8(0x20);
-    std::uint32_t trail = trailIn ? 1 : 0;
-    for (std::size_t i = 0; i < roundCount; ++i) {
-        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i));
-        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 64 * i + 32));
-        __m256i lowLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(low, shift));
-        __m256i highLetters = _mm256_cmpgt_epi8(pastLast, _mm256_add_epi8(high, shift));
-        const auto lowBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
-        const auto highBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(high));
-        if ((lowBits | highBits | trail) != 0) {
-            lowLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(lowBits, trail)), lowLetters);
-            highLetters = _mm256_andnot_si256(ExpandBits32(TrailBits(highBits, trail)), highLetters);
-        }
-        const __m256i lowDone = _mm256_xor_si256(low, _mm256_and_si256(lowLetters, caseBit));
-        const __m256i highDone = _mm256_xor_si256(high, _mm256_and_si256(highLetters, caseBit));
-        auto* out = reinterpret_cast<__m256i*>(target + 64 * i);
-        if (streaming) {
-            _mm256_stream_si256(out, lowDone);
-            _mm256_stream_si256(out + 1, highDone);
-        } else {
-            _mm256_storeu_si256(out, lowDone);
-            _mm256_storeu_si256(out + 1, highDone);
-        }
-    }
-    return trail != 0;
-}
-#endif
-#undef CASESWITCH_IN_LOOP
-
-const unsigned char* Bytes(const char* text) {
-    return reinterpret_cast<const unsigned char*>(text);
-}
-
-unsigned char* Bytes(char* text) {
-    return reinterpret_cast<unsigned char*>(text);
-}
-
-} // namespace
-
-namespace conversion {
+using detail::Bytes;
+using detail::ConvertTail;
+using detail::ConvertWordsAndTail;
+using detail::FirstLetter;
 
 void ConvertBytes(LetterCase letterCase, const char* source, std::size_t length, char* target) {
     ConvertTail(FirstLetter(letterCase), Bytes(source), length, Bytes(target), false);
@@ -285,95 +102,6 @@ void ConvertWords(LetterCase letterCase, const char* source, std::size_t length,
         ConvertWordsAndTail(first, Bytes(source), length, Bytes(target), false);
     }
 }
-
-#if CASESWITCH_SSE2_AT_RUN_TIME
-#pragma GCC push_options
-#pragma GCC target("sse2")
-// Window procedures and other callbacks may be entered with the stack aligned to 4 bytes only.
-#define CASESWITCH_VECTOR_ENTRY __attribute__((force_align_arg_pointer))
-#else
-#define CASESWITCH_VECTOR_ENTRY
-#endif
-#if CASESWITCH_HAS_SSE2
-CASESWITCH_VECTOR_ENTRY
-void ConvertVectors(LetterCase letterCase, const char* source, std::size_t length, char* target) {
-    if (length >= kStreamingFrom) {
-        ConvertVectorsStreaming(letterCase, source, length, target);
-        return;
-    }
-    const unsigned char first = FirstLetter(letterCase);
-    const std::size_t rounds = length / 32;
-    const bool trail = ConvertVectorRun<Store::Cached>(first, Bytes(source), rounds, Bytes(target), false);
-    const std::size_t done = 32 * rounds;
-    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
-}
-
-CASESWITCH_VECTOR_ENTRY
-void ConvertVectorsStreaming(LetterCase letterCase, const char* source, std::size_t length, char* target) {
-    const unsigned char first = FirstLetter(letterCase);
-    // Bytes up to the target's first 16-byte boundary, so that every streaming store is aligned.
-    const std::size_t head = std::min(length, (16 - reinterpret_cast<std::uintptr_t>(target) % 16) % 16);
-    bool trail = ConvertTail(first, Bytes(source), head, Bytes(target), false);
-    const std::size_t rounds = (length - head) / 32;
-    trail = ConvertVectorRun<Store::Streaming>(first, Bytes(source) + head, rounds, Bytes(target) + head, trail);
-    // Streaming stores are weakly ordered: they must reach memory before whoever reads the target
-    // learns that it is done.
-    _mm_sfence();
-    const std::size_t done = head + 32 * rounds;
-    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
-}
-#endif
-
-#if CASESWITCH_SSE2_AT_RUN_TIME
-#pragma GCC pop_options
-#endif
-
-#if CASESWITCH_HAS_AVX2
-CASESWITCH_VECTOR_ENTRY CASESWITCH_AVX2 void ConvertVectorsAvx2(LetterCase letterCase, const char* source,
-                                                                std::size_t length, char* target) {
-    const unsigned char first = FirstLetter(letterCase);
-    // Texts past the cache are stored around it, from the target's first 32-byte boundary on, so
-    // that every streaming store is aligned.
-    const bool streaming = length >= kStreamingFrom;
-    const std::size_t head = streaming ? (32 - reinterpret_cast<std::uintptr_t>(target) % 32) % 32 : 0;
-    bool trail = ConvertTail(first, Bytes(source), head, Bytes(target), false);
-    const std::size_t rounds = (length - head) / 64;
-    trail = ConvertAvx2Run(first, Bytes(source) + head, rounds, Bytes(target) + head, trail, streaming);
-    // Streaming stores are weakly ordered: they must reach memory before the caller reads the target
-    // (a fence after cached stores costs next to nothing).
-    _mm_sfence();
-    const std::size_t done = head + 64 * rounds;
-    ConvertWordsAndTail(first, Bytes(source) + done, length - done, Bytes(target) + done, trail);
-}
-
-bool ProcessorHasAvx2() {
-    constexpr unsigned kOsSavesVectors = 1u << 27; // OSXSAVE: the system uses XSAVE, xgetbv may be asked
-    constexpr unsigned kAvx = 1u << 28;
-    constexpr unsigned kAvx2 = 1u << 5;
-    constexpr unsigned kVectorState = 6; // the 16- and 32-byte register halves are saved on a switch
-#if defined(__GNUC__)
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & kOsSavesVectors) == 0 || (ecx & kAvx) == 0) return false;
-    unsigned low = 0, high = 0;
-    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    if ((low & kVectorState) != kVectorState) return false;
-    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & kAvx2) != 0;
-#else
-    int registers[4] = {};
-    __cpuid(registers, 0);
-    const int highestLeaf = registers[0];
-    __cpuid(registers, 1);
-    const auto ecx = static_cast<unsigned>(registers[2]);
-    if ((ecx & kOsSavesVectors) == 0 || (ecx & kAvx) == 0) return false;
-    if ((_xgetbv(0) & kVectorState) != kVectorState || highestLeaf < 7) return false;
-    __cpuidex(registers, 7, 0);
-    return (static_cast<unsigned>(registers[1]) & kAvx2) != 0;
-#endif
-}
-#undef CASESWITCH_AVX2
-#undef CASESWITCH_AVX2_IN_LOOP
-#endif
-#undef CASESWITCH_VECTOR_ENTRY
 
 Converter FastestPath() {
 #if CASESWITCH_HAS_AVX2
@@ -398,7 +126,7 @@ void ConvertCase(LetterCase letterCase, const char* source, std::size_t length, 
 }
 
 void ConvertCaseWide(LetterCase letterCase, const char16_t* source, std::size_t length, char16_t* target) {
-    const char16_t first = FirstLetter(letterCase);
+    const char16_t first = conversion::detail::FirstLetter(letterCase);
     for (std::size_t i = 0; i < length; ++i) {
         const char16_t unit = source[i];
         target[i] = static_cast<char16_t>(unit - first) < 26 ? static_cast<char16_t>(unit ^ 0x20) : unit;

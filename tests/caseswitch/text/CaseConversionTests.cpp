@@ -134,14 +134,15 @@ TEST(CaseConversion, LettersAroundDoubleByteCharacters) {
 }
 
 // Every arrangement of first bytes and letters in a 14-byte window, the window placed inside and
-// across the blocks of the faster paths, with and without an open character just before it.
+// across the blocks of the faster paths (8, 32 and 64 bytes), with and without an open character
+// just before it, and a whole block of letters after it.
 TEST(CaseConversion, EveryRunOfFirstBytesAndLettersMatchesTheRule) {
-    constexpr int kLength = 48;
+    constexpr int kLength = 128;
     constexpr int kWindow = 14;
     std::string text(kLength, 'q');
     std::string seen(kLength, '\0');
     int mismatches = 0;
-    for (int windowStart : {0, 9, 25}) {
+    for (int windowStart : {0, 9, 25, 57}) {
         for (bool leadBefore : {false, true}) {
             if (leadBefore && windowStart == 0) continue;
             for (std::uint32_t pattern = 0; pattern < (1u << kWindow) && mismatches < 3; ++pattern) {
