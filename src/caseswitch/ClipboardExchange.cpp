@@ -191,10 +191,7 @@ struct ClipboardExchange::State final : ExchangeEvents {
     bool HoldsOurs() const { return window->Owner() || (copied && GetClipboardSequenceNumber() == copySequence); }
 
     void PutBackOnOpenClipboard() {
-        window->EmptyOpenClipboard();
-        snapshot.PutOnOpenClipboard();
-        // The content was in history and monitors already when it was first copied.
-        MarkOpenClipboardPrivate();
+        window->PutBackOnOpenClipboard(snapshot);
         knownSequence = GetClipboardSequenceNumber();
         TracePhase("restored");
     }
@@ -547,7 +544,7 @@ bool ClipboardExchange::SaveClipboard() {
         state.window->Listen(true);
         // Content too large to save whole, an owner that does not render it, a busy clipboard: the
         // press leaves it all alone.
-        state.snapshot = ClipboardSnapshot::Take(state.Handle());
+        state.snapshot = state.window->Snapshot();
         if (!state.snapshot.IsWhole()) return false;
         state.knownSequence = state.snapshot.Sequence();
         state.saved = true;
