@@ -141,7 +141,10 @@ void ExchangeWindow::RenderHeld() {
         StartTimer(kRenderHeldTimer, kBusyRetryMilliseconds);
         return;
     }
-    if (Owner()) held.RequestAll();
+    if (!Owner()) return;
+    held.RequestAll();
+    TracePhase("held-rendered");
+    TracePhase("over");
 }
 
 void ExchangeWindow::DropOffer() {
