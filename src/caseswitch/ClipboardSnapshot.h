@@ -79,8 +79,9 @@ public:
     const std::vector<SavedFormat>& Formats() const { return formats; }
     SnapshotOutcome Outcome() const { return outcome; }
     bool IsWhole() const { return outcome == SnapshotOutcome::Whole; }
-    // The clipboard's sequence number while it was read.
+    // The clipboard's sequence number while it was read, or since it was put back whole.
     DWORD Sequence() const { return sequence; }
+    void PutBackAt(DWORD now) { sequence = now; }
 
 private:
     std::vector<SavedFormat> formats;

@@ -28,6 +28,8 @@ void HeldContent::NoteSequence(DWORD now) {
     if (!held || sequenceKnown) return;
     sequence = now;
     sequenceKnown = true;
+    // A press that takes it as its snapshot looks for its copy from this moment on.
+    content.PutBackAt(now);
 }
 
 bool HeldContent::Pending() const {

@@ -258,6 +258,21 @@ TEST_F(LargeEarlierContentTest, IsRenderedWhenReadWithoutBeingANewContent) {
     EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "rendering it made a new content for clipboard managers";
 }
 
+TEST_F(LargeEarlierContentTest, IsTheNextPresssSnapshotWhileItIsHeld) {
+    PressOverLargeContent();
+    // What the press's end left queued, the note of the put-back's sequence number among it.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    step = Step();
+    exchange = BeginClipboardExchange();
+    ASSERT_NE(exchange, nullptr);
+    step.offer = "DEF";
+    CopyAndStep({{CF_TEXT, AnsiBytes("def")}});
+    EXPECT_TRUE(Paste(CF_TEXT) == AnsiBytes("DEF"));
+    ExpectLargeContent();
+}
+
 TEST_F(LargeEarlierContentTest, OutlivesTheExchangeWindow) {
     PressOverLargeContent();
     FinishClipboardExchange();
