@@ -3,11 +3,13 @@
 Earlier content larger than the program saves, or whose owner does not render it in time, must make
 the press do nothing at all: no keystroke reaches the peer program, its document keeps its text, and
 the clipboard is never written (same sequence number, same bytes), rather than a part of the content
-being put back or the program hanging with the owner. The press is the hot-key service's message to
-the label, posted, and its end the minimise request posted behind it (see test_case_switch_e2e).
+being put back or the program hanging with the owner. Large content within the bound, which goes
+back to be rendered later, must outlive the program ended without notice soon after the press. The
+press is the hot-key service's message to the label, posted, and its end the minimise request posted
+behind it (see test_case_switch_e2e).
 """
 
-from harness import wait_until
+from harness import program_output, wait_until
 from test_case_switch_e2e import CF_TEXT, FEEDBACK_MESSAGE, HOT_KEY_ID, PeerTest, Tool
 
 EARLIER_FORMAT = "CaseSwitch.E2E.Large"
@@ -68,3 +70,29 @@ class SnapshotBoundTest(PeerTest):
         self.press(peer)
         self.wait_text(edit, "HELLO")
         self.wait_restored()
+
+
+class LargeContentTest(PeerTest):
+    fill = SnapshotBoundTest.fill
+    digest = SnapshotBoundTest.digest
+
+    def session(self):
+        # The program's marks (OutputDebugStringA) in its log: the moment it has rendered what it held.
+        return dict(super().session(), WINEDEBUG="-all,warn+debugstr")
+
+    def test_large_earlier_content_outlives_the_program_killed_after_the_press(self):
+        peer, edit = self.start_peer("Hello")
+        size = 8 << 20
+        self.fill(size)
+        self.probe.set_foreground(peer)
+        self.probe.post(self.label, FEEDBACK_MESSAGE, HOT_KEY_ID, 0)
+        self.wait_text(edit, "HELLO")
+        # Nothing reads the clipboard meanwhile: a read would have the content rendered for it.
+        wait_until(lambda: "CaseSwitch held-rendered" in program_output(self.program), 10,
+                   "the program to render the content it put back")
+        self.program.kill()
+        self.program.wait()
+        self.assertEqual(self.tool.get(CF_TEXT), EARLIER_TEXT + b"\0", "the earlier text was lost")
+        seen = self.digest()
+        self.assertEqual((seen.get("size"), seen.get("digest")), (size, pattern_digest(size)),
+                         "the large format did not outlive the program")

@@ -92,7 +92,7 @@ bool ClipboardExchange::SaveClipboard() {
         state.window->Listen(true);
         // Content too large to save whole, an owner that does not render it, a busy clipboard: the
         // press leaves it all alone.
-        ClipboardSnapshot snapshot = ClipboardSnapshot::Take(state.Handle());
+        ClipboardSnapshot snapshot = state.window->Snapshot();
         if (!snapshot.IsWhole()) return false;
         const DWORD sequence = snapshot.Sequence();
         state.press.saved = SavedContent{std::move(snapshot), sequence};

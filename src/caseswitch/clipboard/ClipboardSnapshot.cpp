@@ -119,7 +119,7 @@ bool WaitForReader(HANDLE thread, DWORD milliseconds) {
 } // namespace
 
 unsigned char* SavedBytes::Allocate(std::size_t size) {
-    bytes.reset(new (std::nothrow) unsigned char[size == 0 ? 1 : size]);
+    bytes.reset(new (std::nothrow) unsigned char[size == 0 ? 1 : size], std::default_delete<unsigned char[]>());
     length = bytes ? size : 0;
     return bytes.get();
 }
@@ -183,12 +183,20 @@ ClipboardSnapshot ClipboardSnapshot::Take(HWND opener, std::size_t mostBytes, DW
 
 bool ClipboardSnapshot::PutOnOpenClipboard() const {
     bool allPut = true;
-    for (const SavedFormat& saved : formats) {
-        const bool put =
-            saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes) : PutMemoryFormat(saved.format, saved.bytes);
-        allPut = allPut && put;
-    }
+    for (const SavedFormat& saved : formats)
+        allPut = PutFormatOnOpenClipboard(saved) && allPut;
     return allPut;
+}
+
+bool ClipboardSnapshot::PutFormatOnOpenClipboard(const SavedFormat& saved) {
+    return saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes) : PutMemoryFormat(saved.format, saved.bytes);
+}
+
+std::size_t ClipboardSnapshot::Bytes() const {
+    std::size_t bytes = 0;
+    for (const SavedFormat& saved : formats)
+        bytes += saved.bytes.size();
+    return bytes;
 }
 
 } // namespace runtime

@@ -22,7 +22,9 @@ inline constexpr std::size_t kMostSnapshotBytes = std::size_t{64} << 20;
 inline constexpr DWORD kOwnerRenderMilliseconds = 2000;
 
 // A saved format's bytes, held without the allocation-failure report: a block the process cannot
-// have makes the snapshot incomplete instead of ending the program.
+// have makes the snapshot incomplete instead of ending the program. Copies share the bytes, which
+// never change once read: the content put back and held for later rendering is also the next
+// press's snapshot, without a second copy of tens of MiB.
 class SavedBytes {
 public:
     // Room for `size` bytes, replacing what it held; null when the process has none.
@@ -31,7 +33,7 @@ public:
     std::size_t size() const { return length; }
 
 private:
-    std::unique_ptr<unsigned char[]> bytes;
+    std::shared_ptr<unsigned char[]> bytes;
     std::size_t length = 0;
 };
 
@@ -69,12 +71,17 @@ public:
     // Puts every saved format on the open clipboard, which the caller has emptied, in the saved
     // order. False when the system refused a format; the others are put back all the same.
     bool PutOnOpenClipboard() const;
+    // Puts one saved format on the open clipboard in a block of its own; false when refused.
+    static bool PutFormatOnOpenClipboard(const SavedFormat& saved);
+    // Every saved format's bytes together.
+    std::size_t Bytes() const;
 
     const std::vector<SavedFormat>& Formats() const { return formats; }
     SnapshotOutcome Outcome() const { return outcome; }
     bool IsWhole() const { return outcome == SnapshotOutcome::Whole; }
-    // The clipboard's sequence number while it was read.
+    // The clipboard's sequence number while it was read, or since it was put back whole.
     DWORD Sequence() const { return sequence; }
+    void PutBackAt(DWORD now) { sequence = now; }
 
 private:
     std::vector<SavedFormat> formats;

@@ -60,10 +60,7 @@ void ClipboardExchange::State::TryRestore() {
 }
 
 void ClipboardExchange::State::PutBackOnOpenClipboard() {
-    window->EmptyOpenClipboard();
-    press.saved->snapshot.PutOnOpenClipboard();
-    // The content was in history and monitors already when it was first copied.
-    window->MarkOpenClipboardPrivate();
+    window->PutBackOnOpenClipboard(press.saved->snapshot);
     press.saved->knownSequence = GetClipboardSequenceNumber();
     TracePhase("restored");
 }

@@ -9,6 +9,17 @@ namespace {
 constexpr char kClassName[] = "CaseSwitchClipboardExchange";
 // Posted to itself: handled once every message queued before it has been.
 constexpr UINT kPasteCheckMessage = WM_APP + 1;
+// Posted to itself when content has been put back: handled once the clipboard has been closed.
+constexpr UINT kPutBackMessage = WM_APP + 2;
+// Its own timer, apart from the exchange's: the content put back is rendered this long after the
+// press. Soon, because only a content on the clipboard outlives a program that ends without
+// notice; not at once, because the clipboard is held open meanwhile, and the target and the user
+// may still want it just after the paste.
+constexpr UINT_PTR kRenderHeldTimer = 16;
+constexpr DWORD kRenderHeldMilliseconds = 250;
+constexpr DWORD kBusyRetryMilliseconds = 10;
+// At the session's end the clipboard is asked for this long.
+constexpr DWORD kEndingMilliseconds = 2000;
 
 bool RegisterExchangeClass(WNDPROC procedure) {
     WNDCLASSEXA windowClass = {};
@@ -96,6 +107,44 @@ void ExchangeWindow::EmptyOpenClipboard() {
     TracePhase("emptied");
     emptying = false;
     DropOffer();
+    held.Drop();
+}
+
+void ExchangeWindow::PutBackOnOpenClipboard(const ClipboardSnapshot& content) {
+    EmptyOpenClipboard();
+    held.PutOnOpenClipboard(content);
+    // The content was in history and monitors already when it was first copied.
+    MarkOpenClipboardPrivate();
+    if (!window) return;
+    PostMessageA(window, kPutBackMessage, 0, 0);
+    if (held.Pending()) StartTimer(kRenderHeldTimer, kRenderHeldMilliseconds);
+}
+
+ClipboardSnapshot ExchangeWindow::Snapshot() {
+    if (Owner() && held.Current(GetClipboardSequenceNumber())) {
+        TracePhase("held");
+        return held.Content();
+    }
+    return ClipboardSnapshot::Take(window);
+}
+
+void ExchangeWindow::RenderHeld() {
+    if (!held.Pending()) return;
+    // The press's own copy and paste need the clipboard: a press that began meanwhile has taken
+    // the content as its snapshot, and the content goes back with its end.
+    if (listening) {
+        StartTimer(kRenderHeldTimer, kRenderHeldMilliseconds);
+        return;
+    }
+    ClipboardGuard clipboard(window, 0);
+    if (!clipboard.IsOpen()) {
+        StartTimer(kRenderHeldTimer, kBusyRetryMilliseconds);
+        return;
+    }
+    if (!Owner()) return;
+    held.RequestAll();
+    TracePhase("held-rendered");
+    TracePhase("over");
 }
 
 void ExchangeWindow::DropOffer() {
@@ -134,7 +183,16 @@ void CALLBACK ExchangeWindow::Answered(HWND, UINT, ULONG_PTR data, LRESULT) {
     if (ExchangeWindow* self = IsWindow(window) ? FromHandle(window) : nullptr) self->events.PasteAnswered();
 }
 
+void ExchangeWindow::EndOfSession() {
+    events.SessionEnding();
+    // Nothing more is sure to come: not even the window's destruction.
+    if (!held.Pending()) return;
+    ClipboardGuard clipboard(window, kEndingMilliseconds);
+    if (clipboard.IsOpen() && Owner()) held.RenderAll();
+}
+
 void ExchangeWindow::Render(UINT format) {
+    if (held.Render(format)) return;
     for (Offered& entry : offered) {
         if (entry.format.format != format || !entry.pending) continue;
         entry.pending = false;
@@ -150,6 +208,7 @@ void ExchangeWindow::RenderAll() {
     for (Offered& entry : offered) {
         if (entry.pending) Render(entry.format.format);
     }
+    held.RenderAll();
 }
 
 LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -167,6 +226,7 @@ LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wPa
     }
     case WM_DESTROYCLIPBOARD:
         self->DropOffer();
+        self->held.Drop();
         if (!self->emptying) self->events.TakenOver();
         return 0;
     case WM_CLIPBOARDUPDATE:
@@ -176,18 +236,26 @@ LRESULT CALLBACK ExchangeWindow::Procedure(HWND window, UINT message, WPARAM wPa
     case WM_CLOSE:
         return 0;
     case WM_TIMER:
+        if (wParam == kRenderHeldTimer) {
+            self->StopTimer(kRenderHeldTimer);
+            self->RenderHeld();
+            return 0;
+        }
         self->events.TimerElapsed(wParam);
         return 0;
     case kPasteCheckMessage:
         self->events.PasteCheck();
         return 0;
+    case kPutBackMessage:
+        self->held.NoteSequence(GetClipboardSequenceNumber());
+        return 0;
     // The process may be ended without notice once the session's end is under way: the earlier
     // content goes back at the first word of it.
     case WM_QUERYENDSESSION:
-        self->events.SessionEnding();
+        self->EndOfSession();
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam) self->events.SessionEnding();
+        if (wParam) self->EndOfSession();
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "caseswitch/clipboard/HeldContent.h"
+
 namespace runtime {
 
 // One format of an offer: handed out when a paste asks for it (delayed), or put on the clipboard
@@ -60,6 +62,12 @@ public:
     bool OfferAgainOnOpenClipboard();
     // Empties the open clipboard on the exchange's own behalf: not taken for a takeover.
     void EmptyOpenClipboard();
+    // For a clipboard held open as for an offer: empties it and puts `content` back, marked as the
+    // offer is, its large formats rendered later (HeldContent.h).
+    void PutBackOnOpenClipboard(const ClipboardSnapshot& content);
+    // The clipboard's content for a press: what was last put back while the clipboard still holds
+    // it, else read (ClipboardSnapshot::Take).
+    ClipboardSnapshot Snapshot();
     // Forgets the offer (the data stays on the clipboard where it was handed out).
     void DropOffer();
     bool Owner() const { return GetClipboardOwner() == window; }
@@ -82,6 +90,12 @@ private:
     static void CALLBACK Answered(HWND window, UINT message, ULONG_PTR data, LRESULT result);
     void Render(UINT format);
     void RenderAll();
+    // Has the formats of the content put back that are still waiting rendered, unless a press is
+    // under way (then later) or the clipboard is busy (then a little later).
+    void RenderHeld();
+    // Puts back what the exchange holds and renders the rest: the process may be ended as soon as
+    // the session's end is under way.
+    void EndOfSession();
 
     struct Offered {
         OfferedFormat format;
@@ -91,6 +105,7 @@ private:
     ExchangeEvents& events;
     HWND window = nullptr;
     std::vector<Offered> offered;
+    HeldContent held;
     bool listening = false;
     bool emptying = false;
     // Each timer's bit while it runs: a press stops timers at every turn, and asking the system to

@@ -109,4 +109,8 @@ std::vector<FormatToSave> ChooseFormatsToSave(const std::vector<ListedFormat>& l
     return chosen;
 }
 
+bool PutBackLater(std::size_t formatBytes, std::size_t contentBytes) {
+    return contentBytes > kPutBackAtOnceBytes && formatBytes > kSmallFormatBytes;
+}
+
 } // namespace runtime

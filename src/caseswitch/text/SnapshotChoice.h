@@ -29,4 +29,14 @@ std::size_t PlacedUnderWine(const std::vector<std::uint32_t>& listed);
 // is kept, and a family's memory form when the owner placed only its handle form.
 std::vector<FormatToSave> ChooseFormatsToSave(const std::vector<ListedFormat>& listed, std::size_t placed);
 
+// Content up to this size goes back at once: under Wine putting it costs at most some 2.5 ms, less
+// than anything a press waits for, and a content on the clipboard outlives any end of the program.
+inline constexpr std::size_t kPutBackAtOnceBytes = std::size_t{1} << 20;
+// Of a larger content, formats up to this size (its locale, short text forms) still go at once.
+inline constexpr std::size_t kSmallFormatBytes = std::size_t{64} << 10;
+
+// Whether a saved format of `formatBytes`, in a content of `contentBytes` in all, goes back only
+// announced, to be rendered from the saved bytes when a reader asks for it or soon after the press.
+bool PutBackLater(std::size_t formatBytes, std::size_t contentBytes);
+
 } // namespace runtime

@@ -230,6 +230,55 @@ TEST_F(ClipboardExchangeTest, NoticesWhenTheFocusLeavesTheFieldOfTheCopy) {
     EXPECT_FALSE(exchange->SameFocus()) << "another field of the same window took the focus, unnoticed";
 }
 
+// Earlier content too large to put back on the press's time: its large format goes back announced
+// only, rendered from the saved bytes for a reader, or for everyone when the exchange window goes.
+class LargeEarlierContentTest : public ClipboardExchangeTest {
+protected:
+    void PressOverLargeContent() {
+        ASSERT_TRUE(PutFormats(large));
+        step.offer = "ABC";
+        CopyAndStep({{CF_TEXT, AnsiBytes("abc")}});
+        Paste(CF_TEXT);
+    }
+    void ExpectLargeContent() {
+        for (const auto& [format, bytes] : large) {
+            const std::optional<Bytes> now = ReadFormat(format);
+            EXPECT_TRUE(now && StartsWith(*now, bytes))
+                << "format " << format << ": got " << now.value_or(Bytes()).size() << " bytes for " << bytes.size();
+        }
+    }
+    const std::vector<Format> large = {{CF_TEXT, AnsiBytes("Earlier")},
+                                       {Registered("CaseSwitch.Test.Large"), Bytes(std::size_t{2} << 20, 0x5A)}};
+};
+
+TEST_F(LargeEarlierContentTest, IsRenderedWhenReadWithoutBeingANewContent) {
+    PressOverLargeContent();
+    const DWORD sequence = GetClipboardSequenceNumber();
+    ExpectLargeContent();
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "rendering it made a new content for clipboard managers";
+}
+
+TEST_F(LargeEarlierContentTest, IsTheNextPresssSnapshotWhileItIsHeld) {
+    PressOverLargeContent();
+    // What the press's end left queued, the note of the put-back's sequence number among it.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    step = Step();
+    exchange = BeginClipboardExchange();
+    ASSERT_NE(exchange, nullptr);
+    step.offer = "DEF";
+    CopyAndStep({{CF_TEXT, AnsiBytes("def")}});
+    EXPECT_TRUE(Paste(CF_TEXT) == AnsiBytes("DEF"));
+    ExpectLargeContent();
+}
+
+TEST_F(LargeEarlierContentTest, OutlivesTheExchangeWindow) {
+    PressOverLargeContent();
+    FinishClipboardExchange();
+    ExpectLargeContent();
+}
+
 TEST_F(ClipboardExchangeTest, WithoutAPasteTheEarlierContentReturnsAfterTheBound) {
     step.offer = "ABC";
     step.pasteBound = 50;

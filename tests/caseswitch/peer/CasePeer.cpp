@@ -3,7 +3,7 @@
 //
 //   casepeer.exe [--copy-delay MS] [--paste-delay MS] [--refuse-copy] [--text HEX]
 //                [--class NAME] [--copy-as spreadsheet|editor|vscode|text-first] [--log-paste]
-//                [--hold-after-paste MS] [--paste-twice]
+//                [--hold-after-paste MS] [--paste-twice] [--paste-retry]
 //
 // HEX is the initial text as UTF-16LE bytes; it starts selected. --class names the main window's
 // class (a console's, say). --copy-as copies as such a program does:
@@ -19,6 +19,8 @@
 // --hold-after-paste opens the clipboard again right after each paste and keeps it open MS ms.
 // --paste-twice reads the Unicode text first, works on it for 50 ms, then opens the clipboard
 // again for the paste, as a program that reads HTML before the text does.
+// --paste-retry pastes the Unicode text itself, asking a busy clipboard again for up to 2 s, as a
+// program does that expects clipboard managers to hold the clipboard now and then.
 // A second edit control, id 102, holds the text "Second" unselected.
 //
 // Messages to the main window:
@@ -56,6 +58,7 @@ struct Options {
     bool logPaste = false;
     UINT holdAfterPaste = 0;
     bool pasteTwice = false;
+    bool pasteRetry = false;
 };
 
 Options options;
@@ -180,6 +183,24 @@ void PasteAndLog() {
     SetWindowTextA(pasteLog, log.c_str());
 }
 
+void Paste() {
+    if (!options.pasteRetry) {
+        CallWindowProcW(editProcedure, edit, WM_PASTE, 0, 0);
+        return;
+    }
+    const DWORD start = GetTickCount();
+    while (!OpenClipboard(mainWindow)) {
+        if (GetTickCount() - start >= 2000) return;
+        Sleep(1);
+    }
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (const void* text = data ? GlobalLock(data) : nullptr) {
+        CallWindowProcW(editProcedure, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+}
+
 // Another program's hold on the clipboard right when the switcher wants it back.
 void PasteDone() {
     if (options.holdAfterPaste == 0) return;
@@ -212,7 +233,7 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
                 Sleep(50);
             }
             if (options.pasteDelay == 0) {
-                CallWindowProcW(editProcedure, window, WM_PASTE, 0, 0);
+                Paste();
                 PasteDone();
                 return 0;
             }
@@ -233,8 +254,12 @@ LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
             SendMessageW(window, kReleaseClipboard, 0, 0);
             return 0;
         }
-        SendMessageW(edit, wParam == kCopyTimer ? WM_COPY : WM_PASTE, 0, 0);
-        if (wParam == kPasteTimer) PasteDone();
+        if (wParam == kCopyTimer) {
+            SendMessageW(edit, WM_COPY, 0, 0);
+            return 0;
+        }
+        Paste();
+        PasteDone();
         return 0;
     case kFocusSecond:
         SetFocus(secondEdit);
@@ -287,6 +312,8 @@ void ReadOptions(int argc, char** argv) {
             options.holdAfterPaste = static_cast<UINT>(std::atoi(argv[++i]));
         } else if (option == "--paste-twice") {
             options.pasteTwice = true;
+        } else if (option == "--paste-retry") {
+            options.pasteRetry = true;
         } else if (option == "--log-paste") {
             options.logPaste = true;
         }

@@ -92,5 +92,22 @@ TEST(SnapshotChoice, KeepsWhatTheOwnerPlacedAsBytes) {
     }
 }
 
+TEST(SnapshotChoice, OnlyTheLargeFormatsOfALargeContentGoBackLater) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    struct Case {
+        std::size_t format, content;
+        bool later;
+    };
+    const Case cases[] = {
+        {kMiB, kMiB, false},          // the whole content is small
+        {kMiB, kMiB + 1, true},       // a large format of a large content
+        {64 << 10, 32 * kMiB, false}, // a small format (a locale, a short text) of a large content
+        {(64 << 10) + 1, 2 * kMiB, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PutBackLater(c.format, c.content), c.later) << c.format << " bytes of " << c.content;
+    }
+}
+
 } // namespace
 } // namespace runtime
