@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "caseswitch/text/TerminalWindows.h"
 #include "caseswitch/keys/WindowClass.h"
+#include "caseswitch/text/TerminalWindows.h"
 #include "runtime/CaseSwitchCommands.h"
 
 namespace runtime {
