@@ -68,9 +68,10 @@ class ReleaseZipTest(unittest.TestCase):
                       "仍要运行", "智能应用控制", "结束任务", "win64", "Wow6432Node"]:
             self.assertIn(point, guide)
         self.assertIn(os.environ["CASESWITCH_VERSION"], files[f"{self.name}/更新日志.txt"].decode("utf-8-sig"))
-        # About 160 KiB in either architecture: the C library's formatted printing, uncompressed icon
-        # images, or a threads library with the exception machinery coming back in would break this bound.
-        self.assertLess(len(files[f"{self.name}/CaseSwitch.exe"]), 175_000, "the program has grown")
+        # About 165 KiB (i686) to 172 KiB (x86_64): the C library's formatted printing, uncompressed
+        # icon images, or a threads library with the exception machinery coming back in would each add
+        # tens of KiB and break this bound.
+        self.assertLess(len(files[f"{self.name}/CaseSwitch.exe"]), 190_000, "the program has grown")
         with open(os.path.join(self.source, "LICENSE"), "rb") as licence:
             self.assertEqual(files[f"{self.name}/LICENSE.txt"], licence.read().replace(b"\n", b"\r\n"))
 
