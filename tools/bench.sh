@@ -31,7 +31,7 @@ cmake --preset "$release_preset" >"$logs/$release_preset.log" 2>&1 &&
     cmake --build "build/$release_preset" --target shipped_conversion_bench >>"$logs/$release_preset.log" 2>&1
 
 echo "==== case conversion natively (build/native), 64 MiB of each kind of text"
-build/native/bench/casing/casing_bench --benchmark_min_time=1
+build/native/bench/caseswitch/text/casing_bench --benchmark_min_time=1
 
 trap 'tools/wine-session.sh stop --dir "$build" >/dev/null' EXIT
 tools/wine-session.sh start --dir "$build" --virtual-display >/dev/null
