@@ -115,13 +115,13 @@ bool ReadOpenClipboardBytes(UINT format, std::vector<unsigned char>& bytes) {
     return true;
 }
 
-bool PutOpenClipboardBytes(UINT format, const std::vector<unsigned char>& bytes) {
-    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+bool PutOpenClipboardBytes(UINT format, const unsigned char* bytes, std::size_t size) {
+    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block) return false;
-    if (!bytes.empty()) {
+    if (size > 0) {
         GlobalLockGuard lock(block.Get());
         if (!lock.IsLocked()) return false;
-        std::memcpy(lock.Data(), bytes.data(), bytes.size());
+        std::memcpy(lock.Data(), bytes, size);
     }
     if (!SetClipboardData(format, block.Get())) return false;
     block.Release();

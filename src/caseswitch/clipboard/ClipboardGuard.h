@@ -94,8 +94,9 @@ char* ReadOpenClipboardText();
 std::vector<ListedFormat> ListOpenClipboardFormats();
 // One format's data block as bytes (GlobalSize of them); false when it is absent or unreadable.
 bool ReadOpenClipboardBytes(UINT format, std::vector<unsigned char>& bytes);
-// Puts `bytes` on the clipboard as `format` in a new block; false when the clipboard refused it.
-bool PutOpenClipboardBytes(UINT format, const std::vector<unsigned char>& bytes);
+// Puts `size` bytes from `bytes` on the clipboard as `format` in a new block; false when no block
+// could be had or the clipboard refused it.
+bool PutOpenClipboardBytes(UINT format, const unsigned char* bytes, std::size_t size);
 // Empties the clipboard and puts `text` (null counts as the empty string) on it as CF_TEXT.
 // False when no block could be allocated (the clipboard stays empty) or when the clipboard
 // refused the block (which is then freed).

@@ -54,19 +54,6 @@ Read ReadEnhancedMetafile(std::size_t room, SavedBytes& bytes) {
     return GetEnhMetaFileBits(metafile, size, records) == size ? Read::Saved : Read::LeftOut;
 }
 
-bool PutMemoryFormat(UINT format, const SavedBytes& bytes) {
-    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
-    if (!block) return false;
-    if (bytes.size() > 0) {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.IsLocked()) return false;
-        std::memcpy(lock.Data(), bytes.data(), bytes.size());
-    }
-    if (!SetClipboardData(format, block.Get())) return false;
-    block.Release();
-    return true;
-}
-
 bool PutEnhancedMetafile(const SavedBytes& bytes) {
     // A UINT counts the bytes: a longer picture (64-bit only) would be cut short, so it is not put back.
     if (static_cast<std::uint64_t>(bytes.size()) > UINT_MAX) return false;
@@ -189,7 +176,8 @@ bool ClipboardSnapshot::PutOnOpenClipboard() const {
 }
 
 bool ClipboardSnapshot::PutFormatOnOpenClipboard(const SavedFormat& saved) {
-    return saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes) : PutMemoryFormat(saved.format, saved.bytes);
+    return saved.enhancedMetafile ? PutEnhancedMetafile(saved.bytes)
+                                  : PutOpenClipboardBytes(saved.format, saved.bytes.data(), saved.bytes.size());
 }
 
 std::size_t ClipboardSnapshot::Bytes() const {

@@ -35,11 +35,8 @@ bool RegisterExchangeClass(WNDPROC procedure) {
 bool PutMark(UINT& format, const char* name) {
     if (format == 0) format = RegisterClipboardFormatA(name);
     if (format == 0) return false;
-    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
-    if (!block) return false;
-    if (!SetClipboardData(format, block.Get())) return false;
-    block.Release();
-    return true;
+    constexpr unsigned char kNo[sizeof(DWORD)] = {};
+    return PutOpenClipboardBytes(format, kNo, sizeof kNo);
 }
 
 unsigned TimerBit(UINT_PTR timer) {
@@ -84,7 +81,9 @@ bool ExchangeWindow::OfferAgainOnOpenClipboard() {
             entry.pending = IsClipboardFormatAvailable(entry.format.format) != FALSE;
             allOffered = allOffered && entry.pending;
         } else {
-            allOffered = PutOpenClipboardBytes(entry.format.format, entry.format.bytes) && allOffered;
+            allOffered =
+                PutOpenClipboardBytes(entry.format.format, entry.format.bytes.data(), entry.format.bytes.size()) &&
+                allOffered;
         }
     }
     MarkOpenClipboardPrivate();
@@ -196,7 +195,7 @@ void ExchangeWindow::Render(UINT format) {
     for (Offered& entry : offered) {
         if (entry.format.format != format || !entry.pending) continue;
         entry.pending = false;
-        if (!PutOpenClipboardBytes(format, entry.format.bytes)) return;
+        if (!PutOpenClipboardBytes(format, entry.format.bytes.data(), entry.format.bytes.size())) return;
         // Noted now: the requester's window may be gone by the time anyone asks.
         HWND requester = GetOpenClipboardWindow();
         events.Rendered(requester, requester ? GetWindowThreadProcessId(requester, nullptr) : 0);
